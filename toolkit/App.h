@@ -1,0 +1,48 @@
+// Program-wide services: the screen, the mouse pointer, message boxes, event dispatch, the
+// program's identity, running-instance detection, and the event loop.
+#pragma once
+
+#include <string>
+
+#include "toolkit/Types.h"
+
+namespace tk {
+
+class Form;
+
+// Runs the program: loads `startForm` (its Form_Load decides what is shown) and dispatches events
+// until no form is loaded. Returns the exit code.
+int Run(Form& startForm);
+
+// Modal message box. `style` combines buttons and icon as the system numbers them.
+int MsgBox(const std::wstring& text, int style, const std::wstring& title);
+
+// Lets pending window events run once.
+void DoEvents();
+
+namespace Screen {
+Twips Width();               // in twips
+Twips Height();
+int TwipsPerPixelX();        // 1440 / dpi, 15 at 96 dpi
+int TwipsPerPixelY();
+int MousePointer();
+void SetMousePointer(int pointer);
+}  // namespace Screen
+
+// Twips to pixels at the screen's resolution, rounded to the nearest pixel.
+int TwipsToPixels(Twips twips);
+Twips PixelsToTwips(int pixels);
+
+namespace App {
+std::wstring Path();         // the program's folder: no trailing backslash except at a root
+std::wstring Title();
+std::wstring Command();      // the command line after the program's name
+bool PrevInstance();         // another process of this program is running
+}  // namespace App
+
+// Brings the window with this title to the front. False when there is none.
+bool AppActivate(const std::wstring& title);
+// Sends keys to the active window; with `wait`, returns once they are processed.
+void SendKeys(const std::wstring& keys, bool wait);
+
+}  // namespace tk

@@ -1,0 +1,41 @@
+// The file operations the toolkit needs, implemented by each backend. Paths are Windows paths
+// ("C:\Pics\a.jpg"); the headless backend maps drives onto folders of the host.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+// Thrown when a file or folder cannot be read, written or listed. The message names the path.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+namespace fs {
+
+std::vector<std::uint8_t> ReadFile(const std::wstring& path);  // throws FileError
+// Writes `bytes` to a temporary file beside `path`, then replaces `path` with it in one step.
+void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+bool FolderExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+// Names of the files directly in `folder` that match `pattern` (one wildcard pattern such as
+// "*.jp*g", matched as the system matches wildcards, letter case ignored). Folders, hidden and
+// system files are left out. Throws FileError when the folder cannot be listed.
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern);
+
+// Names of the folders directly in `folder`, hidden and system ones left out, sorted without
+// regard to letter case. Throws FileError when the folder cannot be listed.
+std::vector<std::wstring> ListFolders(const std::wstring& folder);
+
+}  // namespace fs
+
+// Matches `name` against one wildcard pattern: "*" any run, "?" any one character, letter case
+// ignored. A pattern ending in ".*" also matches a name without an extension, as the system does.
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& name);
+
+}  // namespace tk
