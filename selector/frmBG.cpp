@@ -1,17 +1,42 @@
 #include "selector/frmBG.h"
 
+#include <chrono>
+#include <exception>
+
+#include "common/LoginName.h"
+#include "common/OsType.h"
+#include "common/Registry.h"
+#include "common/Text.h"
+#include "selector/Catalogue.h"
+#include "selector/Desktop.h"
+#include "selector/Wallpaper.h"
+#include "selector/frmBack.h"
+#include "selector/frmLoad.h"
+#include "selector/frmSel.h"
+#include "selector/modMain.h"
+#include "toolkit/App.h"
+
 namespace selector {
 namespace {
 
 tk::FormStyle WindowStyle() {
     tk::FormStyle style;
-    style.caption = L"Murivale";
+    style.caption = kAppTitle;
     style.border = tk::BorderStyle::FixedSingle;
     style.clientWidth = 2415;
     style.clientHeight = 2055;
     style.startPosition = tk::StartPosition::CenterScreen;
     return style;
 }
+
+constexpr wchar_t kUnsupportedSystem[] =
+    L"Invalid Operating System\r\nMurivale not operable on this operating system.";
+constexpr wchar_t kMissingConfiguration[] =
+    L"Configuration not found!\r\n\r\nRun Tessaban.exe first!";
+constexpr wchar_t kErrorTitle[] = L"Error";
+
+SessionState& State() { return Murivale().state; }
+common::WinApi& Api() { return Murivale().api; }
 
 }  // namespace
 
@@ -33,9 +58,233 @@ frmBG::frmBG()
     Command1.SetTabIndex(4);
     Command1.SetEnabled(false);
     Command1.SetTabStop(false);
+    cmdRand.Click = [this] { cmdRand_Click(); };
+    cmdBase.Click = [this] { cmdBase_Click(); };
+    cmdSelect.Click = [this] { cmdSelect_Click(); };
     cmdCurrent.Click = [this] { cmdCurrent_Click(); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+    Murivale().choice = this;
+}
+
+frmBG::~frmBG() {
+    if (Murivale().choice == this) Murivale().choice = nullptr;
+}
+
+// --- Start-up -----------------------------------------------------------------------------------
+
+void frmBG::Form_Load() {
+    SessionState& state = State();
+    state.OSType = common::GetOSType(Api());
+    state.ActiveDesktop = IsActiveDesktop(Api());
+    common::GetLoginName(Api(), state.UserName);
+    if (!CheckOperatingSystem()) return;
+    ReadWindowsDir();
+    state.FolderPath = common::RegReadValue(Api(), kRegFolderPath);
+    state.BaseFile = common::RegReadValue(Api(), kRegBaseFile);
+    FindCurrentWallpaper();
+    if (!HandOverToRunningInstance()) return;
+    if (!CheckConfiguration()) return;
+    ReadCommandLine();
+    if (!state.IsLogonRun()) Murivale().loading->Show();
+    state.ChoiceMode = kChoiceRandom;
+    if (!Catalogue()) return;
+    if (state.IsLogonRun()) {
+        tk::DoEvents();
+        ApplyRandom();
+        Unload();
+        return;
+    }
+    PrepareBrowser(Murivale());
+    Present();
+}
+
+bool frmBG::CheckOperatingSystem() {
+    const std::wstring& os = State().OSType;
+    if (os == common::kOsWin2k || os == common::kOsWin9x) return true;
+    tk::MsgBox(kUnsupportedSystem, tk::kMbIconStop, kErrorTitle);
+    Unload();
+    return false;
+}
+
+void frmBG::ReadWindowsDir() {
+    std::wstring buffer(1024, L'\0');
+    Api().GetWindowsDirectoryA(buffer, 1024);
+    State().WindowsDir = common::BeforeFirstNul(buffer);
+}
+
+void frmBG::FindCurrentWallpaper() {
+    SessionState& state = State();
+    // The wallpaper on screen is Murivale's own bitmap when its name ends in the user's bitmap
+    // name; the image it was made from is then the one Murivale recorded.
+    const std::wstring wallpaper = common::RegReadValue(Api(), kRegDesktopWallpaper);
+    const std::wstring ownBitmap = state.UserName + L"_Wallpaper.bmp";
+    state.CurrentFile = common::EndsWith(wallpaper, ownBitmap)
+                            ? common::RegReadValue(Api(), kRegCurrentFile)
+                            : common::RegReadValue(Api(), kRegDesktopWallpaper);
+    const std::wstring systemDrive = state.WindowsDir.substr(0, 2);
+    state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemRoot%", state.WindowsDir);
+    state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemDrive%", systemDrive);
+    if (common::StartsWith(state.CurrentFile, state.FolderPath)) {
+        state.CurrentFile.erase(0, state.FolderPath.size());
+    }
+}
+
+bool frmBG::HandOverToRunningInstance() {
+    if (!tk::App::PrevInstance()) return true;
+    // Bring the running instance forward with a Shift press, which changes nothing there.
+    Unload();
+    tk::AppActivate(kAppTitle);
+    tk::SendKeys(L"+", true);
+    return false;
+}
+
+bool frmBG::CheckConfiguration() {
+    if (!common::RegReadValue(Api(), kRegBaseFile).empty() &&
+        !common::RegReadValue(Api(), kRegFolderPath).empty()) {
+        return true;
+    }
+    tk::MsgBox(kMissingConfiguration, tk::kMbOk, kErrorTitle);
+    Unload();
+    return false;
+}
+
+void frmBG::ReadCommandLine() {
+    const KeyedCollection tokens = getTokens(tk::App::Command());
+    // A command line with switches but no p is a start by hand, as one without switches is.
+    if (tokens.Count() > 0) State().StartupParam = tokens.Item(L"p").value_or(L"");
+}
+
+bool frmBG::Catalogue() {
+    const std::optional<std::wstring> problem = BuildCatalogue(Murivale());
+    if (!problem) return true;
+    // A logon must never wait on a dialog: a logon run ends quietly and leaves the wallpaper.
+    if (!State().IsLogonRun()) tk::MsgBox(*problem, tk::kMbIconStop, kErrorTitle);
+    Unload();
+    return false;
+}
+
+void frmBG::Present() {
+    SetFormRegion(Api(), *this);
+    Show();
+    using common::RoundHalfEven;
+    const int left = static_cast<int>(RoundHalfEven(tk::Screen::Width())) / 2 -
+                     static_cast<int>(RoundHalfEven(Width())) / 2;
+    const int top = static_cast<int>(RoundHalfEven(tk::Screen::Height())) / 2 -
+                    static_cast<int>(RoundHalfEven(Height())) / 2;
+    Move(left, top);
+    Api().SetWindowPos(Hwnd(), common::kHwndTopmost, Left() / tk::Screen::TwipsPerPixelX(),
+                       Top() / tk::Screen::TwipsPerPixelY(), 0, 0,
+                       common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+}
+
+// --- Command line -------------------------------------------------------------------------------
+
+KeyedCollection frmBG::getTokens(const std::wstring& CommandLine) {
+    KeyedCollection tokens;
+    std::wstring rest = CommandLine;
+    std::wstring value;
+    std::wstring name;
+    std::size_t pos = rest.find(L' ');
+    while (pos != std::wstring::npos) {
+        const std::wstring word = common::TrimSpaces(rest.substr(0, pos));
+        if (!word.empty() && word[0] == L'/') {
+            AddToken(tokens, value, name);  // completes the switch seen before
+            value.clear();
+            name = word.substr(1);
+        } else {
+            value = word;  // a later word replaces an earlier one
+        }
+        rest = common::TrimSpaces(rest.substr(pos + 1));
+        pos = rest.find(L' ');
+    }
+    // The last word is the pending switch's value, whatever it begins with.
+    value = common::TrimSpaces(rest);
+    AddToken(tokens, value, name);
+    return tokens;
+}
+
+void frmBG::AddToken(KeyedCollection& tokens, const std::wstring& value, const std::wstring& name) {
+    if (name.empty()) return;
+    tokens.Add(common::LowerCase(name), value);  // a key already present keeps its first value
+}
+
+// --- Choices ------------------------------------------------------------------------------------
+
+void frmBG::DisableButtons() {
+    cmdBase.SetEnabled(false);
+    cmdCurrent.SetEnabled(false);
+    cmdRand.SetEnabled(false);
+    cmdSelect.SetEnabled(false);
+}
+
+void frmBG::EnableButtons() {
+    cmdBase.SetEnabled(true);
+    cmdCurrent.SetEnabled(true);
+    cmdRand.SetEnabled(true);
+    cmdSelect.SetEnabled(true);
+    tk::Screen::SetMousePointer(tk::kPointerDefault);
+    const SessionState& state = State();
+    if (state.ChoiceMode == kChoiceCustom) {
+        cmdSelect.SetFocus();
+    } else if (state.ChoiceMode == kChoiceRandom && !state.IsLogonRun()) {
+        cmdRand.SetFocus();
+    }
+}
+
+void frmBG::cmdRand_Click() {
+    State().ChoiceMode = kChoiceRandom;
+    DisableButtons();
+    tk::Screen::SetMousePointer(tk::kPointerHourglass);
+    tk::DoEvents();
+    ApplyRandom();
+}
+
+void frmBG::cmdBase_Click() {
+    State().ChoiceMode = kChoiceDefault;
+    ApplyDefault();
+}
+
+void frmBG::cmdSelect_Click() {
+    State().ChoiceMode = kChoiceCustom;
+    Hide();
+    frmSel& browser = *Murivale().browser;
+    browser.File1.SetListIndex(State().CurrentIndex + 1);
+    browser.Show();
 }
 
 void frmBG::cmdCurrent_Click() { Unload(); }
+
+void frmBG::Timer1_Timer() {
+    EnableButtons();
+    Timer1.SetRunning(false);
+}
+
+void frmBG::ApplyRandom() {
+    SessionState& state = State();
+    if (state.FileCount == 1) return;
+    std::int16_t k = 0;
+    do {
+        const double r = Murivale().random();
+        k = static_cast<std::int16_t>(static_cast<long long>(common::RoundHalfEven(r * 1000000.0)) %
+                                      state.FileCount);
+    } while (previous && k == *previous);
+    previous = k;
+    const std::wstring name = state.ImageFiles[static_cast<std::size_t>(k)];
+    if (state.ActiveDesktop != common::kFalse) Murivale().backdrop->Show();
+    if (!ApplyOrReport(Murivale(), name)) return;
+    state.CurrentIndex = k;
+}
+
+void frmBG::ApplyDefault() {
+    if (!ApplyOrReport(Murivale(), State().BaseFile)) return;
+    Unload();
+}
+
+void frmBG::Form_Unload() {
+    State().Exiting = common::kTrue;
+    Murivale().browser.Unload();
+    Murivale().backdrop.Unload();
+    Murivale().loading.Unload();
+}
 
 }  // namespace selector

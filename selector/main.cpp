@@ -1,8 +1,11 @@
-// Murivale's entry point: the choice window is the start-up form.
+// Murivale's entry point: the choice window is the start-up form; its load event does the rest.
+#include "common/WinApi.h"
 #include "selector/frmBG.h"
+#include "selector/modMain.h"
 #include "toolkit/App.h"
 
 int main() {
+    selector::StartProgram(common::SystemWinApi());
     selector::frmBG form;
     return tk::Run(form);
 }

@@ -422,6 +422,7 @@ ProgressBar::ProgressBar(Form& owner, std::wstring name, RectTwips bounds, float
 
 void ProgressBar::SetValue(float value) {
     if (!(value >= min_ && value <= max_)) throw std::out_of_range("progress value out of range");
+    if (value == value_) return;
     value_ = value;
     Notify(Change::Value);
 }

@@ -53,6 +53,7 @@ constexpr int kPointerHourglass = 11;
 // Message-box styles and answers, by the system's numbers.
 constexpr int kMbOk = 0;
 constexpr int kMbIconStop = 16;
+constexpr int kMbIconExclamation = 48;
 constexpr int kMbIconInformation = 64;
 constexpr int kIdOk = 1;
 

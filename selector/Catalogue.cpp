@@ -1,0 +1,164 @@
+#include "selector/Catalogue.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <numeric>
+
+#include "common/CaseFold.h"
+#include "common/Numeric.h"
+#include "common/Text.h"
+#include "selector/frmLoad.h"
+#include "selector/frmSel.h"
+#include "selector/modMain.h"
+#include "toolkit/App.h"
+#include "toolkit/FileSystem.h"
+
+namespace selector {
+
+int ListingProgress(int index, int count) {
+    return static_cast<int>(common::RoundHalfEven(double(index) / double(count) * 5.0));
+}
+
+int SortingProgress(int pass, int count) {
+    return static_cast<int>(common::RoundHalfEven(double(pass) / double(count - 1) * 95.0)) + 5;
+}
+
+namespace {
+
+struct Keyed {
+    std::wstring key;  // the lower-cased name, computed once
+    std::size_t index;
+};
+
+bool KeyLess(const Keyed& a, const Keyed& b) {
+    return common::CompareUtf16(a.key, b.key) < 0;
+}
+
+// Reports the passes that a share `done` of `total` rounds of work stands for.
+class PassReporter {
+public:
+    PassReporter(int passes, const ProgressSink& sink) : passes_(passes), sink_(sink) {}
+
+    void ReportUpTo(std::size_t done, std::size_t total) {
+        const int upTo = total == 0 ? passes_
+                                    : static_cast<int>(double(done) / double(total) * passes_);
+        for (; next_ < upTo; ++next_) {
+            if (sink_) sink_(SortingProgress(next_, passes_));
+        }
+    }
+
+private:
+    int passes_;
+    const ProgressSink& sink_;
+    int next_ = 0;
+};
+
+}  // namespace
+
+void SortCatalogue(std::vector<std::wstring>& names, const ProgressSink& progress) {
+    const std::size_t n = names.size();
+    if (n < 2) return;
+    std::vector<Keyed> items(n);
+    for (std::size_t i = 0; i < n; ++i) items[i] = {common::LowerCase(names[i]), i};
+
+    // Bottom-up merge sort: stable, and its rounds give natural points to report progress.
+    PassReporter reporter(static_cast<int>(n), progress);
+    std::size_t rounds = 0;
+    for (std::size_t width = 1; width < n; width *= 2) ++rounds;
+    std::vector<Keyed> buffer(n);
+    std::size_t round = 0;
+    for (std::size_t width = 1; width < n; width *= 2) {
+        for (std::size_t left = 0; left < n; left += 2 * width) {
+            const std::size_t mid = std::min(left + width, n);
+            const std::size_t right = std::min(left + 2 * width, n);
+            std::merge(std::make_move_iterator(items.begin() + left),
+                       std::make_move_iterator(items.begin() + mid),
+                       std::make_move_iterator(items.begin() + mid),
+                       std::make_move_iterator(items.begin() + right), buffer.begin() + left,
+                       KeyLess);
+        }
+        items.swap(buffer);
+        reporter.ReportUpTo(++round, rounds);
+    }
+    reporter.ReportUpTo(rounds, rounds);
+
+    std::vector<std::wstring> sorted(n);
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = std::move(names[items[i].index]);
+    names.swap(sorted);
+}
+
+namespace {
+
+void ShowProgress(Program& program, int value) {
+    // Only an open loading window shows progress; a logon run never opens one.
+    if (frmLoad* loading = program.loading.IfLoaded()) loading->pBar.SetValue(float(value));
+}
+
+std::wstring FolderMessage(const std::wstring& folder, const std::wstring& problem) {
+    return L"The image folder\r\n" + folder + L"\r\n" + problem +
+           L"\r\n\r\nRun Tessaban.exe to choose another folder.";
+}
+
+// A whole number of pixels as a single-precision value in its shortest decimal form.
+std::wstring ShortestDecimal(float value) {
+    char text[32];
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) break;
+    }
+    return common::FromUtf8(text);
+}
+
+}  // namespace
+
+std::optional<std::wstring> BuildCatalogue(Program& program) {
+    SessionState& state = program.state;
+    frmSel& browser = *program.browser;
+    try {
+        browser.Dir.SetPath(state.FolderPath);
+    } catch (const tk::FileError&) {
+        return FolderMessage(state.FolderPath, L"cannot be read.");
+    }
+    state.CurrentIndex = kIndexNoSelection;
+    state.FileCount = 0;
+    const int count = browser.Dir.ListCount();
+    if (count < 2) return FolderMessage(state.FolderPath, L"holds fewer than two images.");
+    if (count > kMaxCatalogueNames) {
+        return FolderMessage(state.FolderPath, L"holds more than 32767 images.");
+    }
+    state.ImageFiles.assign(static_cast<std::size_t>(count), std::wstring());
+    for (int i = 0; i < count; ++i) {
+        state.FileCount = static_cast<std::int16_t>(i);
+        state.ImageFiles[static_cast<std::size_t>(i)] = browser.Dir.List(i);
+        ShowProgress(program, ListingProgress(i, browser.Dir.ListCount()));
+    }
+    state.FileCount = static_cast<std::int16_t>(count);
+    SortCatalogue(state.ImageFiles, [&program](int value) { ShowProgress(program, value); });
+    return std::nullopt;
+}
+
+void PrepareBrowser(Program& program) {
+    SessionState& state = program.state;
+    frmSel& browser = *program.browser;
+    browser.File1.AddItem(L"(None)");
+    std::optional<int> match;
+    for (int i = 0; i < state.FileCount; ++i) {
+        const std::wstring& name = state.ImageFiles[static_cast<std::size_t>(i)];
+        browser.File1.AddItem(name);
+        if (state.CurrentFile == name) match = i;  // a later equal entry wins
+    }
+    browser.File1.SetListIndex(match ? *match + 1 : -1);
+    program.loading.Unload();
+    if (match) {
+        browser.SetPicture();
+    } else {
+        browser.File1.SetListIndex(0);
+    }
+    const float width = float(tk::Screen::Width()) / float(tk::Screen::TwipsPerPixelX());
+    const float height = float(tk::Screen::Height()) / float(tk::Screen::TwipsPerPixelY());
+    browser.lblRes.SetCaption(ShortestDecimal(width) + L"x" + ShortestDecimal(height));
+}
+
+}  // namespace selector

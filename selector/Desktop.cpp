@@ -1,0 +1,47 @@
+#include "selector/Desktop.h"
+
+#include <cstdint>
+
+#include "common/Numeric.h"
+#include "toolkit/App.h"
+#include "toolkit/Form.h"
+
+namespace selector {
+
+common::Bool16 IsActiveDesktop(common::WinApi& api) {
+    // No intermediate result is tested: a missing window gives 0 and the next search runs from 0.
+    const common::Handle progman = api.FindWindowA(std::wstring(L"Progman"), std::nullopt);
+    const common::Handle view =
+        api.FindWindowExA(progman, 0, std::wstring(L"SHELLDLL_DefView"), std::nullopt);
+    const common::Handle html =
+        api.FindWindowExA(view, 0, std::wstring(L"Internet Explorer_Server"), std::nullopt);
+    return static_cast<std::int32_t>(html) > 0 ? common::kTrue : common::kFalse;
+}
+
+ClientRegion ClientRegionOf(double outerWidth, double outerHeight, double clientWidth,
+                            double clientHeight, int twipsPerPixelX, int twipsPerPixelY) {
+    using common::RoundHalfEven;
+    const double tx = RoundHalfEven(twipsPerPixelX);
+    const double ty = RoundHalfEven(twipsPerPixelY);
+    // One border width, measured across, serves for the left, right and bottom edges; the
+    // caption is what remains of the vertical difference after one border.
+    const double b = RoundHalfEven((outerWidth - clientWidth) / 2 / tx);
+    return {static_cast<int>(b),
+            static_cast<int>(RoundHalfEven((outerHeight - clientHeight) / ty - b)),
+            static_cast<int>(RoundHalfEven(outerWidth / tx - b)),
+            static_cast<int>(RoundHalfEven(outerHeight / ty - b))};
+}
+
+void SetFormRegion(common::WinApi& api, tk::Form& form) {
+    const tk::ScaleMode remembered = form.GetScaleMode();
+    form.SetScaleMode(tk::ScaleMode::Twip);
+    const ClientRegion r =
+        ClientRegionOf(form.Width(), form.Height(), form.ScaleWidth(), form.ScaleHeight(),
+                       tk::Screen::TwipsPerPixelX(), tk::Screen::TwipsPerPixelY());
+    // Once the window accepts the region, the window system owns it.
+    const common::Handle region = api.CreateRectRgn(r.left, r.top, r.right, r.bottom);
+    api.SetWindowRgn(form.Hwnd(), region, -1);
+    form.SetScaleMode(remembered);
+}
+
+}  // namespace selector

@@ -1,0 +1,28 @@
+// Desktop and window helpers: whether the desktop is an HTML view, and clipping a window to its
+// client area.
+#pragma once
+
+#include "common/Numeric.h"
+#include "common/WinApi.h"
+
+namespace tk {
+class Form;
+}
+
+namespace selector {
+
+// True (-1) when the desktop's shell view hosts an HTML view, otherwise false (0).
+common::Bool16 IsActiveDesktop(common::WinApi& api);
+
+// Cuts the form's window down to its client area, so that neither caption bar nor frame shows.
+// The form's coordinate unit is the same afterwards as before.
+void SetFormRegion(common::WinApi& api, tk::Form& form);
+
+// The region SetFormRegion hands to the window, in window pixels.
+struct ClientRegion {
+    int left, top, right, bottom;
+};
+ClientRegion ClientRegionOf(double outerWidth, double outerHeight, double clientWidth,
+                            double clientHeight, int twipsPerPixelX, int twipsPerPixelY);
+
+}  // namespace selector

@@ -1,0 +1,120 @@
+#include "selector/Wallpaper.h"
+
+#include <optional>
+
+#include "common/Registry.h"
+#include "common/Text.h"
+#include "selector/frmBG.h"
+#include "selector/frmBack.h"
+#include "selector/modMain.h"
+#include "toolkit/App.h"
+#include "toolkit/FileSystem.h"
+#include "toolkit/Image.h"
+
+namespace selector {
+namespace {
+
+constexpr std::intptr_t kF5KeyData = 0x3F0001;  // repeat count 1, scan code 0x3F
+
+common::Handle FindDesktopIconView(common::WinApi& api) {
+    common::Handle h = api.FindWindowExA(0, 0, std::wstring(L"Progman"), std::nullopt);
+    h = api.FindWindowExA(h, 0, std::wstring(L"SHELLDLL_DefView"), std::nullopt);
+    return api.FindWindowExA(h, 0, std::wstring(L"SysListView32"), std::nullopt);
+}
+
+// The image to convert, or nothing when the wallpaper is to be removed.
+std::optional<std::wstring> SourceImage(const SessionState& state, const std::wstring& fileName) {
+    if (state.ChoiceMode == kChoiceDefault) {
+        if (state.BaseFile.empty()) return std::nullopt;
+        return state.BaseFile;
+    }
+    if (fileName.empty()) return std::nullopt;
+    return state.FolderPath + fileName;
+}
+
+// Converts the image into the user's wallpaper bitmap and points the wallpaper values at it.
+std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source) {
+    const SessionState& state = program.state;
+    frmBack& back = *program.backdrop;
+    back.BGPic.LoadPicture(source);
+    const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), state.UserName);
+    back.BGPic.SavePicture(path);  // beside the old one first, then in its place
+    common::RegWriteValue(program.api, kRegDesktopWallpaper, path);
+    common::RegWriteValue(program.api, kRegControlPanelWallpaper, path);
+    return path;
+}
+
+// Deletes the user's wallpaper bitmap and empties the wallpaper values. A bitmap that is not
+// there is no failure: the wallpaper is removed all the same.
+void RemoveConvertedBitmap(Program& program) {
+    const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), program.state.UserName);
+    if (program.api.FileExists(path) && !program.api.RemoveFile(path)) {
+        throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
+                             " is in use and cannot be deleted.");
+    }
+    common::RegWriteValue(program.api, kRegDesktopWallpaper, L"");
+    common::RegWriteValue(program.api, kRegControlPanelWallpaper, L"");
+}
+
+}  // namespace
+
+std::wstring ConvertedWallpaperPath(const std::wstring& appPath, const std::wstring& userName) {
+    return appPath + L"\\" + userName + L"_Wallpaper.bmp";
+}
+
+void ApplyWallpaper(Program& program, const std::wstring& fileName) {
+    SessionState& state = program.state;
+    common::WinApi& api = program.api;
+    // What is recorded now, to put back if the wallpaper cannot be changed: the record must
+    // always name what the screen shows.
+    const std::wstring recordedField = state.CurrentFile;
+    const std::wstring recordedValue = common::RegReadValue(api, kRegCurrentFile);
+
+    state.CurrentFile = fileName;
+    const common::Handle iconView = FindDesktopIconView(api);
+    common::RegWriteValue(api, kRegCurrentFile,
+                          state.ChoiceMode == kChoiceDefault ? fileName
+                                                             : state.FolderPath + fileName);
+    std::wstring wallpaper;
+    try {
+        if (const auto source = SourceImage(state, fileName)) {
+            wallpaper = InstallConvertedBitmap(program, *source);
+        } else {
+            RemoveConvertedBitmap(program);
+        }
+    } catch (const std::exception& error) {
+        state.CurrentFile = recordedField;
+        common::RegWriteValue(api, kRegCurrentFile, recordedValue);
+        throw WallpaperError(error.what());
+    }
+
+    api.SystemParametersInfoA(common::kSpiSetDeskWallpaper, 0, wallpaper,
+                              common::kSpifUpdateIniFile | common::kSpifSendWinIniChange);
+    if (state.ActiveDesktop != common::kFalse) {
+        api.PostMessageA(iconView, common::kWmKeyDown, common::kVkF5, kF5KeyData);
+        program.backdrop->Timer1.SetRunning(true);
+    } else {
+        program.choice->Timer1.SetRunning(true);
+    }
+}
+
+bool ApplyOrReport(Program& program, const std::wstring& fileName) {
+    try {
+        ApplyWallpaper(program, fileName);
+        return true;
+    } catch (const WallpaperError& error) {
+        if (!program.state.IsLogonRun()) {
+            tk::MsgBox(L"The wallpaper could not be changed.\r\n\r\n" + common::FromUtf8(error.what()),
+                       tk::kMbIconExclamation, kAppTitle);
+        }
+        // The backdrop's closing gives the choice window back; without one, do it here.
+        if (program.backdrop.IsLoaded()) {
+            program.backdrop.Unload();
+        } else if (program.choice) {
+            program.choice->EnableButtons();
+        }
+        return false;
+    }
+}
+
+}  // namespace selector
