@@ -27,13 +27,10 @@ int SortingProgress(int pass, int count) {
 
 namespace {
 
-struct Keyed {
-    std::wstring key;  // the lower-cased name, computed once
-    std::size_t index;
-};
-
-bool KeyLess(const Keyed& a, const Keyed& b) {
-    return common::CompareUtf16(a.key, b.key) < 0;
+// Sort keys: the lower-cased name as UTF-16 code units, computed once per name, so that
+// comparing two keys is a plain comparison of code units.
+std::u16string SortKey(const std::wstring& name) {
+    return common::Utf16Units(common::LowerCase(name));
 }
 
 // Reports the passes that a share `done` of `total` rounds of work stands for.
@@ -60,32 +57,32 @@ private:
 void SortCatalogue(std::vector<std::wstring>& names, const ProgressSink& progress) {
     const std::size_t n = names.size();
     if (n < 2) return;
-    std::vector<Keyed> items(n);
-    for (std::size_t i = 0; i < n; ++i) items[i] = {common::LowerCase(names[i]), i};
+    std::vector<std::u16string> keys(n);
+    for (std::size_t i = 0; i < n; ++i) keys[i] = SortKey(names[i]);
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto less = [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
 
-    // Bottom-up merge sort: stable, and its rounds give natural points to report progress.
+    // Bottom-up merge sort of the positions: stable, and its rounds give natural points at
+    // which to report progress.
     PassReporter reporter(static_cast<int>(n), progress);
     std::size_t rounds = 0;
     for (std::size_t width = 1; width < n; width *= 2) ++rounds;
-    std::vector<Keyed> buffer(n);
+    std::vector<std::size_t> merged(n);
     std::size_t round = 0;
     for (std::size_t width = 1; width < n; width *= 2) {
         for (std::size_t left = 0; left < n; left += 2 * width) {
             const std::size_t mid = std::min(left + width, n);
             const std::size_t right = std::min(left + 2 * width, n);
-            std::merge(std::make_move_iterator(items.begin() + left),
-                       std::make_move_iterator(items.begin() + mid),
-                       std::make_move_iterator(items.begin() + mid),
-                       std::make_move_iterator(items.begin() + right), buffer.begin() + left,
-                       KeyLess);
+            std::merge(order.begin() + left, order.begin() + mid, order.begin() + mid,
+                       order.begin() + right, merged.begin() + left, less);
         }
-        items.swap(buffer);
+        order.swap(merged);
         reporter.ReportUpTo(++round, rounds);
     }
-    reporter.ReportUpTo(rounds, rounds);
 
     std::vector<std::wstring> sorted(n);
-    for (std::size_t i = 0; i < n; ++i) sorted[i] = std::move(names[items[i].index]);
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = std::move(names[order[i]]);
     names.swap(sorted);
 }
 
