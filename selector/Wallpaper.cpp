@@ -36,9 +36,19 @@ std::optional<std::wstring> SourceImage(const SessionState& state, const std::ws
 std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source) {
     const SessionState& state = program.state;
     frmBack& back = *program.backdrop;
-    back.BGPic.LoadPicture(source);
+    try {
+        back.BGPic.LoadPicture(source);
+    } catch (const std::exception& error) {
+        throw WallpaperError("The picture " + common::ToUtf8(source) + " could not be loaded: " +
+                             error.what());
+    }
     const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), state.UserName);
-    back.BGPic.SavePicture(path);  // beside the old one first, then in its place
+    try {
+        back.BGPic.SavePicture(path);  // beside the old one first, then in its place
+    } catch (const std::exception& error) {
+        throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
+                             " could not be written: " + error.what());
+    }
     common::RegWriteValue(program.api, kRegDesktopWallpaper, path);
     common::RegWriteValue(program.api, kRegControlPanelWallpaper, path);
     return path;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <vector>
 
 #include "common/LoginName.h"
 #include "common/OsType.h"
@@ -236,6 +237,7 @@ void frmBG::cmdRand_Click() {
     DisableButtons();
     tk::Screen::SetMousePointer(tk::kPointerHourglass);
     tk::DoEvents();
+    if (State().Exiting != common::kFalse) return;  // the window was closed meanwhile
     ApplyRandom();
 }
 
@@ -264,15 +266,46 @@ void frmBG::ApplyRandom() {
     if (state.FileCount == 1) return;
     std::int16_t k = 0;
     do {
-        const double r = Murivale().random();
-        k = static_cast<std::int16_t>(static_cast<long long>(common::RoundHalfEven(r * 1000000.0)) %
-                                      state.FileCount);
+        k = DrawIndex();
     } while (previous && k == *previous);
     previous = k;
-    const std::wstring name = state.ImageFiles[static_cast<std::size_t>(k)];
     if (state.ActiveDesktop != common::kFalse) Murivale().backdrop->Show();
-    if (!ApplyOrReport(Murivale(), name)) return;
+    if (state.IsLogonRun()) {
+        ApplyAtLogon(k);
+        return;
+    }
+    if (!ApplyOrReport(Murivale(), state.ImageFiles[static_cast<std::size_t>(k)])) return;
     state.CurrentIndex = k;
+}
+
+std::int16_t frmBG::DrawIndex() const {
+    const double r = Murivale().random();
+    return static_cast<std::int16_t>(
+        static_cast<long long>(common::RoundHalfEven(r * 1000000.0)) % State().FileCount);
+}
+
+void frmBG::ApplyAtLogon(std::int16_t first) {
+    // A logon must not stop at a picture that cannot be used: the other images are tried once
+    // each, in random order, and when none works the wallpaper stays as it was.
+    SessionState& state = State();
+    std::vector<std::int16_t> candidates{first};
+    std::vector<std::int16_t> others;
+    for (std::int16_t i = 0; i < state.FileCount; ++i) {
+        if (i != first) others.push_back(i);
+    }
+    for (std::size_t i = others.size(); i > 1; --i) {
+        const auto j = static_cast<std::size_t>(Murivale().random() * double(i)) % i;
+        std::swap(others[i - 1], others[j]);
+    }
+    candidates.insert(candidates.end(), others.begin(), others.end());
+    for (const std::int16_t k : candidates) {
+        try {
+            ApplyWallpaper(Murivale(), state.ImageFiles[static_cast<std::size_t>(k)]);
+            state.CurrentIndex = k;
+            return;
+        } catch (const WallpaperError&) {
+        }
+    }
 }
 
 void frmBG::ApplyDefault() {

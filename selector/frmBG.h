@@ -55,6 +55,8 @@ private:
     void cmdCurrent_Click();
     void Timer1_Timer();
     void ApplyRandom();
+    std::int16_t DrawIndex() const;
+    void ApplyAtLogon(std::int16_t first);
     void ApplyDefault();
     void DisableButtons();
 

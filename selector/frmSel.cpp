@@ -93,6 +93,7 @@ void frmSel::File1_Click() {
     }
     Label1.SetVisible(true);
     tk::DoEvents();  // "loading..." is painted before the decode starts
+    if (!IsLoaded()) return;  // the program was closed meanwhile
     SetPicture();
 }
 
@@ -138,6 +139,7 @@ void frmSel::cmdChoose_Click() {
     choice.cmdSelect.SetEnabled(false);
     tk::Screen::SetMousePointer(tk::kPointerHourglass);
     tk::DoEvents();
+    if (State().Exiting != common::kFalse) return;  // the program was closed meanwhile
     ApplySelection();
 }
 
