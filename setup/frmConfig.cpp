@@ -1,5 +1,15 @@
 #include "setup/frmConfig.h"
 
+#include <exception>
+
+#include "common/LoginName.h"
+#include "common/OsType.h"
+#include "common/Registry.h"
+#include "common/Text.h"
+#include "setup/modConfig.h"
+#include "toolkit/App.h"
+#include "toolkit/FileSystem.h"
+
 namespace setup {
 namespace {
 
@@ -15,6 +25,20 @@ tk::FormStyle WindowStyle() {
     return style;
 }
 
+constexpr wchar_t kErrorTitle[] = L"Error";
+constexpr wchar_t kAboutText[] =
+    L"Murivale and Tessaban\r\n"
+    L"\r\n"
+    L"Compatible with, as far as I know,\r\n"
+    L"the Windows 9x operating systems,\r\n"
+    L"all Windows 2000 operating systems,\r\n"
+    L"and the Windows XP operating systems.\r\n"
+    L"\r\n"
+    L"Current Version:  1.25";
+
+SetupState& State() { return Setup().state; }
+common::WinApi& Api() { return Setup().api; }
+
 }  // namespace
 
 frmConfig::frmConfig()
@@ -26,19 +50,190 @@ frmConfig::frmConfig()
       dirPath(*this, L"dirPath", {120, 480, 5175, 2115}),
       Label1(*this, L"Label1", L"Number of valid images found:", {240, 2640, 3375, 255}),
       lblImages(*this, L"lblImages", L"0", {3720, 2640, 1455, 255}),
-      chkStartup(*this, L"chkStartup", L"Set &Random Wallpaper at Startup", {240, 3000, 2895, 255}),
+      chkStartup(*this, L"chkStartup", L"Set &Random Wallpaper at Startup",
+                 {240, 3000, 2895, 255}),
       picSave(*this, L"picSave", {3720, 3000, 15, 15}, false),
-      File1(*this, L"File1", L"*.jp*g;*.gif;*.bmp;*.dib", {3240, 2760, 615, 480}) {
-    const tk::Control* order[] = {&cmdSet, &cmdCancel, &cmdAbout, &Label8, &dirPath,
-                                  &Label1, &lblImages, &chkStartup, &picSave, &File1};
-    for (int i = 0; i < 10; ++i) const_cast<tk::Control*>(order[i])->SetTabIndex(i);
+      File1(*this, L"File1", kImagePatterns, {3240, 2760, 615, 480}) {
+    tk::Control* const tabOrder[] = {&cmdSet, &cmdCancel, &cmdAbout, &Label8, &dirPath,
+                                     &Label1, &lblImages, &chkStartup, &picSave, &File1};
+    int index = 0;
+    for (tk::Control* control : tabOrder) control->SetTabIndex(index++);
     cmdCancel.SetCancel(true);
     lblImages.SetAlignment(tk::Align::Right);
     chkStartup.SetToolTip(L"Murivale will change your wallpaper when you log in.");
     File1.SetVisible(false);
+    cmdSet.Click = [this] { cmdSet_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
+    cmdAbout.Click = [this] { cmdAbout_Click(); };
+    dirPath.Change = [this] { dirPath_Change(); };
 }
 
+// --- Opening ------------------------------------------------------------------------------------
+
+void frmConfig::Form_Load() {
+    loading_ = true;
+    const bool opened = OpenFolders();
+    loading_ = false;
+    if (!opened) {
+        RecoveryA();
+        return;
+    }
+    const std::optional<std::int16_t> runOnStartup =
+        ParseInt16(common::RegReadValue(Api(), kRegRunOnStartup));
+    if (!runOnStartup) {
+        RecoveryB();
+        return;
+    }
+    chkStartup.SetChecked(*runOnStartup == 1);
+}
+
+// Who the user is, the system, and the folders; false when the configured folder (or C:\)
+// cannot be shown.
+bool frmConfig::OpenFolders() {
+    SetupState& state = State();
+    try {
+        common::GetLoginName(Api(), Hwnd(), state.ProfileDir, state.UserName);
+        state.OSType = common::GetOSType(Api());
+        dirPath.SetPath(L"C:\\");
+        std::wstring buffer(1024, L'\0');
+        Api().GetWindowsDirectoryA(buffer, 1024);
+        state.WindowsDir = common::BeforeFirstNul(buffer);
+        const std::wstring folder = common::RegReadValue(Api(), kRegFolderPath);
+        if (!folder.empty()) dirPath.SetPath(folder);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The configured folder is gone: the configuration that depends on it is emptied.
+void frmConfig::RecoveryA() {
+    common::RegWriteValue(Api(), kRegFolderPath, L"");
+    common::RegWriteValue(Api(), kRegBaseFile, L"");
+    common::RegWriteValue(Api(), kRegCurrentFile, L"");
+    RecoveryB();
+}
+
+void frmConfig::RecoveryB() { common::RegWriteValue(Api(), kRegRunOnStartup, L"0"); }
+
+// --- The folder ---------------------------------------------------------------------------------
+
+std::wstring frmConfig::FolderOfDirPath() const {
+    const std::wstring folder = dirPath.Path() + L"\\";
+    return folder == L"C:\\\\" ? L"C:\\" : folder;
+}
+
+// Lists `folder` in the hidden file list and returns the number of images in it.
+int frmConfig::CountImages(const std::wstring& folder) {
+    File1.SetPath(folder);
+    return File1.ListCount();
+}
+
+void frmConfig::dirPath_Change() {
+    SetupState& state = State();
+    state.FolderPath = FolderOfDirPath();
+    int count = 0;
+    try {
+        count = CountImages(state.FolderPath);
+    } catch (const tk::FileError&) {
+        if (loading_) throw;  // opening the window has its own recovery
+        // A folder that vanished after the user moved to it holds no images.
+    }
+    lblImages.SetCaption(common::DecimalText(count));
+    lblImages.SetForeColor(count >= 2 ? tk::kBlack : tk::kRed);
+}
+
+// --- Buttons ------------------------------------------------------------------------------------
+
 void frmConfig::cmdCancel_Click() { Unload(); }
+
+void frmConfig::cmdAbout_Click() {
+    tk::MsgBox(kAboutText, tk::kMbOk | tk::kMbIconInformation, L"About");
+}
+
+void frmConfig::cmdSet_Click() {
+    SetupState& state = State();
+    state.FolderPath = FolderOfDirPath();
+    int count = 0;
+    try {
+        count = CountImages(state.FolderPath);
+    } catch (const tk::FileError&) {
+    }
+    if (count == 1) {
+        tk::MsgBox(L"Only one valid image file found in folder", tk::kMbOk, kErrorTitle);
+        return;
+    }
+    if (count == 0) {
+        tk::MsgBox(L"No valid image files found in folder", tk::kMbOk, kErrorTitle);
+        return;
+    }
+    state.BaseFile = WallpaperInPlace();
+    if (state.OSType == common::kOsWin2k && !PreserveBaseBitmap()) return;
+    SaveSettings();
+    Unload();
+}
+
+// The wallpaper now on the desktop; when that is Murivale's own converted bitmap, the image it
+// was made from.
+std::wstring frmConfig::WallpaperInPlace() {
+    const std::wstring wallpaper = common::RegReadValue(Api(), kRegDesktopWallpaper);
+    const std::wstring ownBitmap = tk::App::Path() + L"\\" + State().UserName + L"_Wallpaper.bmp";
+    return wallpaper == ownBitmap ? common::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
+}
+
+// Keeps the wallpaper in place as the base bitmap in the program folder (a blank bitmap when
+// there is no wallpaper file). When the wallpaper cannot be read or the bitmap cannot be written,
+// says so and returns false: nothing has been written to the registry then.
+bool frmConfig::PreserveBaseBitmap() {
+    SetupState& state = State();
+    const std::wstring source =
+        ExpandPlaceholders(state.BaseFile, state, ProgramFilesFolder(Api(), state.WindowsDir));
+    try {
+        if (Api().FileExists(source)) {
+            picSave.LoadPicture(source);
+        } else {
+            picSave.ClearPicture();
+        }
+    } catch (const std::exception& error) {
+        tk::MsgBox(L"The current wallpaper\r\n" + source + L"\r\ncannot be read as a picture (" +
+                       common::FromUtf8(error.what()) + L").\r\n\r\nNothing was saved.",
+                   tk::kMbIconStop, kErrorTitle);
+        return false;
+    }
+    const std::wstring target = common::ReplaceAll(
+        tk::App::Path() + L"\\" + state.UserName + L"_Base.bmp", L"\\\\", L"\\");
+    try {
+        if (picSave.Picture()) {
+            picSave.SavePicture(target);
+        } else {
+            picSave.ClearPicture();
+            picSave.SaveImage(target);
+        }
+    } catch (const std::exception& error) {
+        tk::MsgBox(L"The default background cannot be saved as\r\n" + target + L"\r\n(" +
+                       common::FromUtf8(error.what()) + L").\r\n\r\nNothing was saved.",
+                   tk::kMbIconStop, kErrorTitle);
+        return false;
+    }
+    state.BaseFile = target;
+    return true;
+}
+
+void frmConfig::SaveSettings() {
+    const SetupState& state = State();
+    common::WinApi& api = Api();
+    common::RegWriteValue(api, kRegFolderPath, state.FolderPath);
+    common::RegWriteValue(api, kRegBaseFile, state.BaseFile);
+    if (common::RegReadValue(api, kRegCurrentFile).empty()) {
+        common::RegWriteValue(api, kRegCurrentFile, state.BaseFile);
+    }
+    if (chkStartup.Checked()) {
+        common::RegWriteValue(api, kRegRunOnStartup, L"1");
+        common::RegWriteValue(api, kRegLogonEntry, LogonCommand(tk::App::Path()));
+    } else if (common::RegReadValue(api, kRegRunOnStartup) == L"1") {
+        common::RegWriteValue(api, kRegRunOnStartup, L"0");
+        common::RegDeleteValue(api, kRegLogonEntry);
+    }
+}
 
 }  // namespace setup

@@ -1,5 +1,9 @@
-// Tessaban's window: the image folder, its image count, the logon option, and saving.
+// Tessaban's window: the image folder with its image count, the logon option, the About box,
+// and saving the configuration.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "toolkit/Form.h"
 
@@ -8,6 +12,9 @@ namespace setup {
 class frmConfig : public tk::Form {
 public:
     frmConfig();
+
+    // Writes the configuration values and the logon entry.
+    void SaveSettings();
 
     tk::Button cmdSet;
     tk::Button cmdCancel;
@@ -18,10 +25,26 @@ public:
     tk::Label lblImages;
     tk::CheckBox chkStartup;
     tk::PictureBox picSave;
-    tk::FileListBox File1;
+    tk::FileListBox File1;  // hidden: only its count is used
+
+protected:
+    void Form_Load() override;
 
 private:
+    bool OpenFolders();
+    void RecoveryA();
+    void RecoveryB();
+    void dirPath_Change();
+    void cmdSet_Click();
     void cmdCancel_Click();
+    void cmdAbout_Click();
+
+    std::wstring FolderOfDirPath() const;
+    int CountImages(const std::wstring& folder);
+    std::wstring WallpaperInPlace();
+    bool PreserveBaseBitmap();
+
+    bool loading_ = false;
 };
 
 }  // namespace setup

@@ -42,6 +42,18 @@ void Form::Show() {
     if (!peer_) return;  // its load handler unloaded it
     visible_ = true;
     peer_->Show();
+    if (!focused_) FocusFirstTabStop();
+}
+
+void Form::FocusFirstTabStop() {
+    // As a dialog opens: the focus goes to the first control in tab order that can take it.
+    std::vector<Control*> ordered = controls_;
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Control* a, const Control* b) {
+        return a->TabIndex() < b->TabIndex();
+    });
+    for (Control* control : ordered) {
+        if (control->TabStop() && control->SetFocus()) return;
+    }
 }
 
 void Form::Hide() {

@@ -40,7 +40,8 @@ public:
 
     // Creates the window (hidden) and runs Form_Load. Nothing when already loaded.
     void Load();
-    // Loads if needed, then shows the window without making it modal.
+    // Loads if needed, then shows the window without making it modal. A window without a
+    // focused control gives the focus to the first one in tab order that can take it.
     void Show();
     void Hide();
     // Runs Form_Unload and destroys the window. Nothing when not loaded.
@@ -91,6 +92,8 @@ protected:
     virtual void Form_Unload() {}
 
 private:
+    void FocusFirstTabStop();
+
     std::wstring name_;
     FormStyle style_;
     ScaleMode scaleMode_ = ScaleMode::Twip;

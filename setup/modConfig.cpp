@@ -1,0 +1,68 @@
+#include "setup/modConfig.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+#include "common/Numeric.h"
+#include "common/Registry.h"
+#include "common/Text.h"
+
+namespace setup {
+namespace {
+
+std::unique_ptr<SetupProgram> g_setup;
+
+}  // namespace
+
+SetupProgram& Setup() { return *g_setup; }
+
+void StartSetup(common::WinApi& api) {
+    g_setup.reset();
+    g_setup = std::make_unique<SetupProgram>(api);
+}
+
+void EndSetup() { g_setup.reset(); }
+
+std::wstring LogonCommand(const std::wstring& programFolder) {
+    const std::wstring program = programFolder + L"\\Murivale.exe";
+    const bool needsQuotes = program.find(L' ') != std::wstring::npos;
+    return (needsQuotes ? L"\"" + program + L"\"" : program) + L" /p %1";
+}
+
+std::wstring ExpandPlaceholders(const std::wstring& path, const SetupState& state,
+                                const std::wstring& programFiles) {
+    std::wstring expanded = common::ReplaceAll(path, L"%SystemRoot%", state.WindowsDir);
+    expanded = common::ReplaceAll(expanded, L"%SystemDrive%", state.WindowsDir.substr(0, 2));
+    expanded = common::ReplaceAll(expanded, L"%ProgramFiles%", programFiles);
+    return common::ReplaceAll(expanded, L"%USERPROFILE%", state.ProfileDir);
+}
+
+std::wstring ProgramFilesFolder(common::WinApi& api, const std::wstring& windowsDir) {
+    const std::wstring recorded = common::RegReadValue(api, kRegProgramFilesDir);
+    if (!recorded.empty()) return recorded;
+    return windowsDir.substr(0, 2) + L"\\Program Files";
+}
+
+std::optional<std::int16_t> ParseInt16(const std::wstring& text) {
+    const std::string narrow = common::ToUtf8(common::TrimSpaces(text));
+    if (narrow.empty()) return std::nullopt;
+    for (const char c : narrow) {
+        // Decimal numbers only: no hexadecimal, infinity or NaN spellings.
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
+              c == 'e' || c == 'E')) {
+            return std::nullopt;
+        }
+    }
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(narrow.c_str(), &end);
+    if (end != narrow.c_str() + narrow.size() || errno == ERANGE) return std::nullopt;
+    try {
+        return common::ToInt16(value);
+    } catch (const common::OverflowError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace setup
