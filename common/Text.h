@@ -26,6 +26,9 @@ Text TrimSpaces(std::wstring_view text);
 // The text before the first NUL (all of it when there is none).
 Text BeforeFirstNul(std::wstring_view text);
 
+// The text as UTF-16 code units (a character beyond the basic plane as its surrogate pair).
+std::u16string Utf16Units(std::wstring_view text);
+
 // Ordinal comparison by UTF-16 code units: <0, 0, >0.
 int CompareUtf16(std::wstring_view a, std::wstring_view b);
 
