@@ -1,0 +1,137 @@
+// Push buttons and check boxes.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "toolkit/win32/ControlWindow.h"
+#include "toolkit/win32/FormWindow.h"
+#include "toolkit/win32/Win32Handles.h"
+
+namespace tk::win32 {
+namespace {
+
+// Draws a window without the visual style: a caption-less button then is the plain raised
+// face in the system's button colour, as the forms' panels and the labels on them expect.
+// uxtheme is looked up at run time: systems without visual styles have none.
+void UseClassicLook(HWND window) {
+    using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    const HMODULE theme = ::GetModuleHandleW(L"uxtheme.dll");
+    if (!theme) return;  // not loaded: the common controls draw without styles anyway
+    const auto setTheme =
+        reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(::GetProcAddress(theme, "SetWindowTheme")));
+    if (setTheme) setTheme(window, L" ", L" ");
+}
+
+class ButtonWindow final : public ControlWindow {
+public:
+    ButtonWindow(FormWindow& form, Button& button) : ControlWindow(form, button), button_(button) {
+        CreateFor(L"BUTTON", button.Caption(), PushStyle(), 0);
+        if (hwnd() && button.Caption().empty()) UseClassicLook(hwnd());
+    }
+
+    void OnCommand(WORD code) override {
+        if (code == BN_CLICKED) button_.OnUserPress();  // last: may unload the form
+    }
+
+    HBRUSH OnCtlColor(HDC dc) override {
+        ::SetDCBrushColor(dc, ParentBackColor());
+        return ParentBackBrush();
+    }
+
+protected:
+    void Refresh(Change what) override {
+        if (what == Change::Caption) {
+            ::SetWindowTextW(hwnd(), button_.Caption().c_str());
+        } else if (what == Change::Flags) {
+            ::SendMessageW(hwnd(), BM_SETSTYLE, PushStyle(), TRUE);
+        }
+    }
+
+private:
+    DWORD PushStyle() const { return button_.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+
+    Button& button_;
+};
+
+// The box shows the model's value only: a plain (not automatic) check box does not toggle
+// itself, so a toggle the model ignores leaves the box as it was.
+class CheckBoxWindow final : public ControlWindow {
+public:
+    CheckBoxWindow(FormWindow& form, CheckBox& box) : ControlWindow(form, box), box_(box) {
+        CreateFor(L"BUTTON", box.Caption(), BS_CHECKBOX, 0);
+        Refresh(Change::Selection);
+        Refresh(Change::Flags);
+    }
+
+    ~CheckBoxWindow() override { tip_.reset(); }
+
+    void OnCommand(WORD code) override {
+        if (code == BN_CLICKED) box_.OnUserToggle();  // last: may unload the form
+    }
+
+    HBRUSH OnCtlColor(HDC dc) override {
+        ::SetBkColor(dc, ParentBackColor());
+        ::SetDCBrushColor(dc, ParentBackColor());
+        return ParentBackBrush();
+    }
+
+    HWND ToolTipWindow() const { return tip_.get(); }
+
+protected:
+    void Refresh(Change what) override {
+        if (what == Change::Caption) {
+            ::SetWindowTextW(hwnd(), box_.Caption().c_str());
+        } else if (what == Change::Selection) {
+            ::SendMessageW(hwnd(), BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+        } else if (what == Change::Flags) {
+            UpdateToolTip();
+        }
+    }
+
+private:
+    TTTOOLINFOW ToolInfo() const {
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the tool-tip class
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = ::GetParent(hwnd());
+        info.uId = reinterpret_cast<UINT_PTR>(hwnd());
+        return info;
+    }
+
+    void UpdateToolTip() {
+        if (!hwnd()) return;
+        const std::wstring& text = box_.ToolTip();
+        if (text.empty()) {
+            tip_.reset();
+            return;
+        }
+        TTTOOLINFOW info = ToolInfo();
+        info.lpszText = const_cast<wchar_t*>(text.c_str());
+        if (!tip_) {
+            tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         form().hwnd(), nullptr, ::GetModuleHandleW(nullptr),
+                                         nullptr));
+            if (!tip_) return;
+            ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        } else {
+            ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        }
+    }
+
+    CheckBox& box_;
+    UniqueWindow tip_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlPeer> MakeButtonPeer(FormWindow& form, Button& button) {
+    return std::make_unique<ButtonWindow>(form, button);
+}
+
+std::unique_ptr<ControlPeer> MakeCheckBoxPeer(FormWindow& form, CheckBox& box) {
+    return std::make_unique<CheckBoxWindow>(form, box);
+}
+
+}  // namespace tk::win32

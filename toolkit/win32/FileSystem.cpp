@@ -1,0 +1,181 @@
+// The file operations on Windows. Paths too long for the classic limit are handed to the
+// system in their "\\?\" form, after being made full and normal (that form is taken literally).
+#include "toolkit/FileSystem.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "common/Text.h"
+#include "toolkit/win32/Handles.h"
+
+namespace tk::fs {
+
+namespace {
+
+using win32::UniqueFile;
+using win32::UniqueFind;
+
+constexpr std::size_t kRoomForNames = 14;  // a folder path must leave room for an 8.3 name
+constexpr DWORD kChunk = 1u << 20;
+
+std::string SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    if (text != nullptr) ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+        message.pop_back();
+    }
+    return common::ToUtf8(message);
+}
+
+[[noreturn]] void Fail(const char* what, const std::wstring& path, DWORD error = ::GetLastError()) {
+    throw FileError(std::string(what) + " \"" + common::ToUtf8(path) + "\": " + SystemMessage(error));
+}
+
+// The form of `path` to hand to the system.
+std::wstring SystemPath(const std::wstring& path) {
+    if (path.size() + kRoomForNames < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD written = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (written == 0 || written >= needed) return path;
+    full.resize(written);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(SystemPath(path).c_str()); }
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+    return folder + L"\\" + name;
+}
+
+bool Listed(const WIN32_FIND_DATAW& data) {
+    if ((data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) return false;
+    const std::wstring name = data.cFileName;
+    return name != L"." && name != L"..";
+}
+
+bool IsFolder(const WIN32_FIND_DATAW& data) { return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+// Every visible entry that the system finds for folder\pattern.
+template <typename Visit>
+void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, Visit visit) {
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(::FindFirstFileExW(SystemPath(Join(folder, pattern)).c_str(), FindExInfoStandard, &data,
+                                       FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND && FolderExists(folder)) return;  // nothing matches
+        Fail("Cannot list", folder, error);
+    }
+    do {
+        if (Listed(data)) visit(data);
+    } while (::FindNextFileW(find.Get(), &data));
+}
+
+void WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) Fail("Cannot write", path);
+        done += written;
+    }
+}
+
+// A new, uniquely named file beside `path`.
+UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPath) {
+    static LONG counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(::InterlockedIncrement(&counter)) + L".tmp";
+        UniqueFile file(::CreateFileW(SystemPath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
+        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            Fail("Cannot create a file beside", path);
+        }
+    }
+    Fail("Cannot create a file beside", path, ERROR_FILE_EXISTS);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) Fail("Cannot open", path);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) Fail("Cannot read", path);
+    if (static_cast<unsigned long long>(size.QuadPart) > std::vector<std::uint8_t>().max_size() / 2) {
+        Fail("Cannot read", path, ERROR_FILE_TOO_LARGE);
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
+        DWORD got = 0;
+        if (!::ReadFile(file.Get(), bytes.data() + done, chunk, &got, nullptr)) Fail("Cannot read", path);
+        if (got == 0) break;  // the file shrank meanwhile
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    std::wstring tempPath;
+    UniqueFile file = CreateTemporaryBeside(path, tempPath);
+    try {
+        WriteAll(file.Get(), bytes, path);
+        if (!::FlushFileBuffers(file.Get())) Fail("Cannot write", path);
+        file.Reset();
+        if (!::MoveFileExW(SystemPath(tempPath).c_str(), SystemPath(path).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            Fail("Cannot replace", path);
+        }
+    } catch (...) {
+        file.Reset();
+        ::DeleteFileW(SystemPath(tempPath).c_str());
+        throw;
+    }
+}
+
+bool FolderExists(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The system also matches 8.3 short names ("x.bmpx" is "X~1.BMP"); the long name is checked
+// again, so that only names that visibly match the pattern are listed.
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    ForEachEntry(folder, pattern, [&](const WIN32_FIND_DATAW& data) {
+        if (!IsFolder(data) && WildcardMatch(pattern, data.cFileName)) names.emplace_back(data.cFileName);
+    });
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
+    return names;
+}
+
+std::vector<std::wstring> ListFolders(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    ForEachEntry(folder, L"*", [&](const WIN32_FIND_DATAW& data) {
+        if (IsFolder(data)) names.emplace_back(data.cFileName);
+    });
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
+    return names;
+}
+
+}  // namespace tk::fs

@@ -1,0 +1,103 @@
+// DecodeImageFile on Windows. The file is read and checked by ProbeImage before any system
+// decoder sees it: the system's loaders are not safe on every broken file, and would spend
+// minutes on absurd declared sizes.
+//
+// COM: the decoders need it on the calling thread. When the thread has not initialised COM, the
+// first decode initialises a single-threaded apartment and keeps it until the thread ends (then
+// it is uninitialised once, balancing the one initialisation). A thread already in COM, of
+// either apartment kind, is used as it is.
+#include <windows.h>
+#include <objbase.h>
+
+#include <atomic>
+#include <cstdio>
+#include <new>
+
+#include "toolkit/FileSystem.h"
+#include "toolkit/Image.h"
+#include "toolkit/win32/Decoders.h"
+#include "toolkit/win32/ImageDecoder.h"
+
+namespace tk {
+
+namespace win32 {
+
+namespace {
+
+std::atomic<DecoderPath> g_path{DecoderPath::Auto};
+
+class ComApartment {
+public:
+    ComApartment() : owned_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (owned_) ::CoUninitialize();
+    }
+
+private:
+    bool owned_;  // S_OK and S_FALSE both count one initialisation to balance
+};
+
+void EnsureComOnThisThread() { thread_local ComApartment apartment; }
+
+Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+    switch (g_path.load()) {
+        case DecoderPath::OlePicture:
+            return DecodeWithOlePicture(file, info);
+        case DecoderPath::Wic:
+            if (auto bitmap = DecodeWithWic(file, info)) return std::move(*bitmap);
+            throw PictureError("The Windows Imaging Component is not available.");
+        case DecoderPath::Auto:
+        default:
+            try {
+                if (auto bitmap = DecodeWithWic(file, info)) return std::move(*bitmap);
+            } catch (const WicFormatUnsupported&) {
+                // decoded, but not convertible: the OLE loader handles such pixel formats
+            }
+            return DecodeWithOlePicture(file, info);
+    }
+}
+
+}  // namespace
+
+void SetDecoderPath(DecoderPath path) { g_path.store(path); }
+DecoderPath GetDecoderPath() { return g_path.load(); }
+
+void CheckHr(long hr, const char* what) {
+    if (SUCCEEDED(hr)) return;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+    throw PictureError(std::string("The picture could not be decoded (") + what + " failed, " + code + ").");
+}
+
+void PlacePixels(const std::vector<std::uint32_t>& pixels, int width, int height, int left, int top,
+                 bool keepTransparent, Bitmap& canvas) {
+    for (int y = 0; y < height && top + y < canvas.height; ++y) {
+        for (int x = 0; x < width && left + x < canvas.width; ++x) {
+            const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * width + x];
+            if (keepTransparent && (pixel >> 24) == 0) continue;
+            canvas.at(left + x, top + y) = pixel & 0x00FFFFFFu;
+        }
+    }
+}
+
+}  // namespace win32
+
+Bitmap DecodeImageFile(const std::wstring& path) {
+    std::vector<std::uint8_t> file;
+    try {
+        file = fs::ReadFile(path);
+    } catch (const FileError& error) {
+        throw PictureError(error.what());
+    }
+    const ImageInfo info = ProbeImage(file);
+    win32::EnsureComOnThisThread();
+    try {
+        return win32::Decode(file, info);
+    } catch (const std::bad_alloc&) {
+        throw PictureError("There is not enough memory to decode the picture.");
+    }
+}
+
+}  // namespace tk

@@ -1,0 +1,88 @@
+// Labels: text painted by the label itself over what lies behind it (the form's colour, or the
+// picture box's surface), so that a label in a picture box looks transparent.
+#include "toolkit/win32/ControlWindow.h"
+#include "toolkit/win32/Dpi.h"
+#include "toolkit/win32/FormWindow.h"
+#include "toolkit/win32/Win32Handles.h"
+
+namespace tk::win32 {
+namespace {
+
+constexpr wchar_t kLabelClass[] = L"TkLabel";
+
+class LabelWindow final : public ControlWindow {
+public:
+    LabelWindow(FormWindow& form, Label& label) : ControlWindow(form, label), label_(label) {
+        RegisterOwnClass(kLabelClass, nullptr);
+        CreateFor(kLabelClass, label.Caption(), 0, 0);
+    }
+
+protected:
+    void Refresh(Change what) override {
+        if (what == Change::Caption) {
+            ::SetWindowTextW(hwnd(), label_.Caption().c_str());
+            ::InvalidateRect(hwnd(), nullptr, FALSE);
+        } else if (what == Change::Colors || what == Change::Flags || what == Change::Enabled) {
+            ::InvalidateRect(hwnd(), nullptr, FALSE);
+        }
+    }
+
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+        switch (message) {
+            case WM_ERASEBKGND:
+                result = 1;
+                return true;
+            case WM_PAINT: {
+                PaintScope paint(hwnd());
+                Paint(paint.dc());
+                result = 0;
+                return true;
+            }
+            case WM_PRINTCLIENT:
+                Paint(reinterpret_cast<HDC>(wParam));
+                result = 0;
+                return true;
+            case WM_NCHITTEST:
+                // Clicks fall through to what lies behind, as on a painted caption.
+                result = HTTRANSPARENT;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    void Paint(HDC dc) {
+        RECT client{};
+        ::GetClientRect(hwnd(), &client);
+        if (const PictureBox* box = label_.Container()) {
+            POINT origin{0, 0};
+            ::MapWindowPoints(hwnd(), ::GetParent(hwnd()), &origin, 1);
+            PaintSurfacePart(dc, *box, origin, {client.right, client.bottom});
+        } else {
+            ::FillRect(dc, &client, form().BackBrush());
+        }
+        SelectScope font(dc, MessageFont());
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, label_.Enabled() ? ToColorRef(label_.ForeColor())
+                                            : ::GetSysColor(COLOR_GRAYTEXT));
+        UINT format = DT_WORDBREAK | DT_EXPANDTABS;
+        switch (label_.Alignment()) {
+            case Align::Left: format |= DT_LEFT; break;
+            case Align::Right: format |= DT_RIGHT; break;
+            case Align::Center: format |= DT_CENTER; break;
+        }
+        const std::wstring& text = label_.Caption();
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
+    }
+
+    Label& label_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlPeer> MakeLabelPeer(FormWindow& form, Label& label) {
+    return std::make_unique<LabelWindow>(form, label);
+}
+
+}  // namespace tk::win32

@@ -1,0 +1,127 @@
+// Picture boxes: a window that shows the box's drawing surface pixel for pixel, inside a sunken
+// frame when the box has a border. Labels placed in the box are child windows of it.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "toolkit/win32/ControlWindow.h"
+#include "toolkit/win32/Dpi.h"
+#include "toolkit/win32/FormWindow.h"
+#include "toolkit/win32/Win32Handles.h"
+
+namespace tk::win32 {
+namespace {
+
+constexpr wchar_t kPictureClass[] = L"TkPictureBox";
+
+class PictureWindow final : public ControlWindow {
+public:
+    PictureWindow(FormWindow& form, PictureBox& box) : ControlWindow(form, box), box_(box) {
+        RegisterOwnClass(kPictureClass, nullptr);
+        CreateFor(kPictureClass, L"", WS_CLIPCHILDREN, box.HasBorder() ? WS_EX_CLIENTEDGE : 0);
+    }
+
+    HBRUSH OnCtlColor(HDC dc) override {
+        ::SetBkColor(dc, FaceColorRef(box_.BackColor()));
+        ::SetDCBrushColor(dc, FaceColorRef(box_.BackColor()));
+        return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    }
+
+protected:
+    void Refresh(Change what) override {
+        if (what == Change::Picture || what == Change::Colors || what == Change::Geometry) {
+            // The labels inside show the surface behind their text: they are repainted too.
+            ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        }
+    }
+
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (RouteChildMessage(message, wParam, lParam, result)) return true;  // may unload
+        switch (message) {
+            case WM_ERASEBKGND:
+                result = 1;
+                return true;
+            case WM_PAINT: {
+                PaintScope paint(hwnd());
+                Paint(paint.dc());
+                result = 0;
+                return true;
+            }
+            case WM_PRINTCLIENT:
+                Paint(reinterpret_cast<HDC>(wParam));
+                result = 0;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    void Paint(HDC dc) {
+        RECT client{};
+        ::GetClientRect(hwnd(), &client);
+        PaintSurfacePart(dc, box_, {0, 0}, {client.right, client.bottom});
+        form().PaintShapes(dc, &box_);
+    }
+
+    PictureBox& box_;
+};
+
+}  // namespace
+
+void PaintSurfacePart(HDC dc, const PictureBox& box, POINT origin, SIZE size) {
+    if (size.cx <= 0 || size.cy <= 0) return;
+    const Bitmap& surface = box.Surface();
+    // What the surface does not cover shows the back colour.
+    ::SetDCBrushColor(dc, FaceColorRef(box.BackColor()));
+    const auto brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    const int shownW = std::max(0L, std::min<long>(size.cx, surface.width - origin.x));
+    const int shownH = std::max(0L, std::min<long>(size.cy, surface.height - origin.y));
+    if (shownW < size.cx) {
+        const RECT right{shownW, 0, size.cx, size.cy};
+        ::FillRect(dc, &right, brush);
+    }
+    if (shownH < size.cy) {
+        const RECT bottom{0, shownH, shownW, size.cy};
+        ::FillRect(dc, &bottom, brush);
+    }
+    if (shownW <= 0 || shownH <= 0) return;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = surface.width;
+    info.bmiHeader.biHeight = -surface.height;  // top-down rows, as the surface keeps them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    // The whole surface, shifted so that `origin` lands at (0, 0), clipped to the area asked
+    // for: no partial-rectangle arithmetic on top-down bitmaps.
+    const void* bits = surface.pixels.data();
+    std::vector<std::uint32_t> shown;
+    if (box.BackColor() == kButtonFace) {
+        // The default face is shown as the system's, like the form around the box.
+        const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+        const std::uint32_t from = 0xC0C0C0;  // kButtonFace as a pixel (grey: same either order)
+        const std::uint32_t to = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+        if (to != from) {
+            shown = surface.pixels;
+            for (std::uint32_t& pixel : shown) {
+                if ((pixel & 0xFFFFFF) == from) pixel = to;
+            }
+            bits = shown.data();
+        }
+    }
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, 0, 0, shownW, shownH);
+    ::SetDIBitsToDevice(dc, -origin.x, -origin.y, static_cast<DWORD>(surface.width),
+                        static_cast<DWORD>(surface.height), 0, 0, 0,
+                        static_cast<UINT>(surface.height), bits, &info,
+                        DIB_RGB_COLORS);
+    ::RestoreDC(dc, saved);
+}
+
+std::unique_ptr<ControlPeer> MakePicturePeer(FormWindow& form, PictureBox& box) {
+    return std::make_unique<PictureWindow>(form, box);
+}
+
+}  // namespace tk::win32

@@ -1,0 +1,77 @@
+#include "toolkit/win32/Timers.h"
+
+#include <algorithm>
+
+#include "toolkit/Controls.h"
+
+namespace tk::win32 {
+namespace {
+
+constexpr wchar_t kTimerClass[] = L"TkTimerHost";
+
+}  // namespace
+
+HWND TimerHost::Window() {
+    if (window_) return window_.get();
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kTimerClass;
+    ::RegisterClassExW(&wc);  // fails harmlessly when already registered
+    window_.reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    instance, this));
+    return window_.get();
+}
+
+LRESULT CALLBACK TimerHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (message == WM_TIMER) {
+        auto* host = reinterpret_cast<TimerHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (host) host->Elapsed(wParam);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TimerHost::Start(Timer& timer, int intervalMs) {
+    const HWND window = Window();
+    if (!window) return;
+    UINT_PTR id;
+    const auto known = ids_.find(&timer);
+    if (known != ids_.end()) {
+        id = known->second;
+    } else {
+        id = nextId_++;
+        ids_[&timer] = id;
+        timers_[id] = &timer;
+    }
+    // USER_TIMER_MINIMUM is 10 ms; a zero interval would fire as fast as possible.
+    const UINT interval = static_cast<UINT>(std::max(intervalMs, 1));
+    ::SetTimer(window, id, interval, nullptr);
+}
+
+void TimerHost::Stop(Timer& timer) {
+    const auto known = ids_.find(&timer);
+    if (known == ids_.end()) return;
+    if (window_) ::KillTimer(window_.get(), known->second);
+    timers_.erase(known->second);
+    ids_.erase(known);
+}
+
+void TimerHost::Elapsed(UINT_PTR id) {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) {
+        ::KillTimer(window_.get(), id);  // a stray tick of a timer stopped meanwhile
+        return;
+    }
+    // The tick may stop this timer, or unload its form and so destroy it: nothing here is
+    // touched after the call.
+    found->second->OnElapsed();
+}
+
+}  // namespace tk::win32

@@ -1,0 +1,195 @@
+#include "toolkit/win32/Win32Backend.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "toolkit/Form.h"
+#include "toolkit/win32/AppIdentity.h"
+#include "toolkit/win32/Dpi.h"
+#include "toolkit/win32/FormWindow.h"
+#include "toolkit/win32/SendKeys.h"
+
+namespace tk {
+
+Backend& CurrentBackend() { return win32::Win32(); }
+
+namespace win32 {
+namespace {
+
+constexpr wchar_t kOwnerClass[] = L"TkHiddenOwner";
+// DoEvents handles what is waiting, up to this many messages: a window that never validates
+// its paint area must not hold the caller forever.
+constexpr int kMaxMessagesPerDoEvents = 10000;
+// How long SendKeys with waiting waits for the keys to be taken.
+constexpr DWORD kKeyWaitMs = 2000;
+
+HCURSOR CursorFor(int pointer) {
+    const wchar_t* id = nullptr;
+    switch (pointer) {
+        case 1: id = IDC_ARROW; break;
+        case 2: id = IDC_CROSS; break;
+        case 3: id = IDC_IBEAM; break;
+        case 5: case 15: id = IDC_SIZEALL; break;
+        case 6: id = IDC_SIZENESW; break;
+        case 7: id = IDC_SIZENS; break;
+        case 8: id = IDC_SIZENWSE; break;
+        case 9: id = IDC_SIZEWE; break;
+        case 10: id = IDC_UPARROW; break;
+        case 11: id = IDC_WAIT; break;
+        case 12: id = IDC_NO; break;
+        case 13: id = IDC_APPSTARTING; break;
+        case 14: id = IDC_HELP; break;
+        default: return nullptr;  // 0 and anything unknown: each window's own pointer
+    }
+    return ::LoadCursorW(nullptr, id);
+}
+
+bool IsOwnWindow(HWND window) {
+    DWORD process = 0;
+    return window && ::GetWindowThreadProcessId(window, &process) &&
+           process == ::GetCurrentProcessId();
+}
+
+}  // namespace
+
+Win32Backend& Win32() {
+    static Win32Backend backend;
+    return backend;
+}
+
+Win32Backend::Win32Backend() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+    if (!::InitCommonControlsEx(&controls)) ::InitCommonControls();
+}
+
+std::unique_ptr<FormPeer> Win32Backend::CreateForm(Form& form) {
+    return std::make_unique<FormWindow>(form);
+}
+
+void Win32Backend::StartTimer(Timer& timer, int intervalMs) { timers_.Start(timer, intervalMs); }
+
+void Win32Backend::StopTimer(Timer& timer) { timers_.Stop(timer); }
+
+SizePx Win32Backend::ScreenSize() const {
+    return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+int Win32Backend::Dpi() const { return ScreenDpi(); }
+
+void Win32Backend::SetMousePointer(int pointer) {
+    pointerCursor_ = CursorFor(pointer);
+    // Show the change at once where the pointer rests on one of our windows; elsewhere each
+    // window asks for it when the pointer arrives (WM_SETCURSOR).
+    POINT at{};
+    if (!::GetCursorPos(&at) || !IsOwnWindow(::WindowFromPoint(at))) return;
+    if (pointerCursor_) {
+        ::SetCursor(pointerCursor_);
+    } else {
+        // Let the window under the pointer choose its own again.
+        ::SetCursorPos(at.x, at.y);
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    }
+}
+
+int Win32Backend::MessageBox(const std::wstring& text, int style, const std::wstring& title,
+                             WindowHandle owner) {
+    const auto window = reinterpret_cast<HWND>(owner);
+    UINT flags = static_cast<UINT>(style) | MB_SETFOREGROUND;
+    // Without an owner, every window of the program waits for the box.
+    if (!window) flags |= MB_TASKMODAL;
+    return ::MessageBoxW(window, text.c_str(), title.c_str(), flags);
+}
+
+void Win32Backend::Dispatch(MSG& message) {
+    if (message.hwnd) {
+        FormWindow* form = FormWindow::FromWindow(::GetAncestor(message.hwnd, GA_ROOT));
+        if (form && form->PreTranslate(message)) return;  // the form may be gone now
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+void Win32Backend::DoEvents() {
+    MSG message;
+    for (int n = 0; n < kMaxMessagesPerDoEvents; ++n) {
+        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+        if (message.message == WM_QUIT) {
+            quit_ = true;  // the system asked us to end: the loop ends when control returns
+            break;
+        }
+        Dispatch(message);
+    }
+}
+
+void Win32Backend::RunLoop() {
+    // A Quit from an earlier run of the loop, before the forms now loaded, is spent.
+    quit_ = false;
+    if (LoadedFormCount() == 0) return;
+    MSG message;
+    while (!quit_) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        Dispatch(message);
+    }
+    quit_ = false;
+}
+
+void Win32Backend::Quit() {
+    // No WM_QUIT is posted: one left in the queue would end the next message box or loop at
+    // once. The loop sees the flag when the handler that called this returns.
+    quit_ = true;
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+std::wstring Win32Backend::AppPath() const { return FolderOfPath(ModulePath()); }
+
+std::wstring Win32Backend::AppTitle() const { return TitleOfPath(ModulePath()); }
+
+std::wstring Win32Backend::CommandLineTail() const { return CommandTail(::GetCommandLineW()); }
+
+bool Win32Backend::PreviousInstance() { return AnotherInstanceRuns(AppTitle()); }
+
+bool Win32Backend::ActivateWindow(const std::wstring& title) { return ActivateOtherWindow(title); }
+
+void Win32Backend::SendKeys(const std::wstring& keys, bool wait) {
+    SendKeyActions(ParseKeys(keys));
+    if (wait) WaitForKeys();
+}
+
+void Win32Backend::WaitForKeys() {
+    const HWND target = ::GetForegroundWindow();
+    DWORD process = 0;
+    const DWORD thread = target ? ::GetWindowThreadProcessId(target, &process) : 0;
+    const DWORD deadline = ::GetTickCount() + kKeyWaitMs;
+    if (!target || thread == ::GetCurrentThreadId()) {
+        // Our own window: handle the input now, as a person's keys would be handled.
+        do {
+            DoEvents();
+        } while (HIWORD(::GetQueueStatus(QS_INPUT)) != 0 &&
+                 static_cast<LONG>(::GetTickCount() - deadline) < 0);
+        return;
+    }
+    // Another program's window: wait until it has taken its input and is idle again.
+    UniqueKernelHandle other(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process));
+    if (other) ::WaitForInputIdle(other.get(), kKeyWaitMs);
+}
+
+HWND Win32Backend::HiddenOwner() {
+    if (owner_) return owner_.get();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = kOwnerClass;
+    ::RegisterClassExW(&wc);
+    owner_.reset(::CreateWindowExW(0, kOwnerClass, AppTitle().c_str(), WS_POPUP, 0, 0, 0, 0,
+                                   nullptr, nullptr, wc.hInstance, nullptr));
+    return owner_.get();
+}
+
+}  // namespace win32
+}  // namespace tk
