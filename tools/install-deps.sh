@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a fresh Debian machine. Idempotent: packages
-# that are already present are not fetched again.
+# Installs what building and testing need on a fresh Debian 12 machine, with apt-get and no
+# questions. Idempotent: packages that are already present are not fetched again.
+#
+#   compilers and build:  cmake, ninja, g++, MinGW-w64 (x64 and x86, posix threads, windres)
+#   tests:                GoogleTest/GoogleMock (native, and its sources for the MinGW build),
+#                         stb (image decoding in the headless toolkit)
+#   Wine test bench:      wine (64-bit), Xvfb, xdotool, xdpyinfo/xwininfo/xprop (x11-utils),
+#                         xwd (x11-apps), ImageMagick and netpbm for screenshots and images,
+#                         DejaVu fonts for the captions of the sample images, flock (util-linux)
+#   scripts:              python3
 set -euo pipefail
 
 pkgs=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev
   libstb-dev
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-apps imagemagick netpbm
-  python3
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
+  util-linux procps python3
 )
 
 missing=()
@@ -17,11 +26,13 @@ for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#pkgs[@]} packages present"
   exit 0
 fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
+echo "install-deps: installing ${missing[*]}"
 $SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,392 @@
+# Helpers for the end-to-end cases: they drive the real programs under Wine on a private X
+# server. A case sources this file, calls e2e_init, and ends with e2e_pass (or fails on the
+# first broken assertion, which exits non-zero after cleanup).
+#
+#   . "$(dirname "$0")/../lib.sh"
+#   e2e_init "$@"                     # DIST dir as first argument; sets E2E_DIST, E2E_WORK, ...
+#   e2e_display 1024x768              # private Xvfb of that size
+#   e2e_prefix winxp [DPI]            # this case's own copy of a base prefix
+#   e2e_start "$E2E_DIST/Murivale.exe"
+#   win=$(e2e_wait_window "Murivale")
+#   e2e_screenshot murivale-start
+#   e2e_pass
+#
+# Environment:
+#   E2E_ARTIFACTS     where screenshots and logs go (default build/e2e-artifacts); each case
+#                     writes into a folder named after it.
+#   E2E_PREFIX_CACHE  folder of the base prefixes, shared by all cases of one run (run-all.sh
+#                     sets it); without it each case makes its own.
+#   E2E_KEEP=1        keep the case's work folder (prefix included) for inspection.
+#   E2E_TIMEOUT       default seconds for waits (default 30).
+
+set -uo pipefail
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_REPO=$(cd "$E2E_LIB_DIR/../.." && pwd)
+# shellcheck source=tools/xvfb.sh
+. "$E2E_REPO/tools/xvfb.sh"
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+E2E_TIMEOUT=${E2E_TIMEOUT:-30}
+E2E_CASE=""
+E2E_DIST=""
+E2E_WORK=""
+E2E_OUT=""
+E2E_PIDS=()
+E2E_LOG_SEQ=0
+E2E_LAST_PID=""
+E2E_LAST_LOG=""
+E2E_FINISHED=0
+
+e2e_log() { echo "[$E2E_CASE] $*" >&2; }
+
+# e2e_init [DIST]: names the case after its script, makes its work and artifact folders and
+# arranges cleanup. DIST defaults to dist/x64 of the repository.
+e2e_init() {
+  E2E_CASE=$(basename "${E2E_CASE_SCRIPT:-$0}" .sh)
+  E2E_DIST=$(cd "${1:-$E2E_REPO/dist/x64}" 2>/dev/null && pwd) || {
+    echo "[$E2E_CASE] FAIL: program folder ${1:-$E2E_REPO/dist/x64} does not exist" >&2
+    exit 1
+  }
+  local artifacts=${E2E_ARTIFACTS:-$E2E_REPO/build/e2e-artifacts}
+  E2E_OUT=$artifacts/$E2E_CASE
+  rm -rf "$E2E_OUT"
+  mkdir -p "$E2E_OUT"
+  E2E_OUT=$(cd "$E2E_OUT" && pwd)
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_CASE.XXXXXX")
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 1' USR1
+  command -v wine >/dev/null || e2e_fail "wine is not installed (tools/install-deps.sh)"
+  command -v xdotool >/dev/null || e2e_fail "xdotool is not installed (tools/install-deps.sh)"
+}
+
+e2e_cleanup() {
+  local rc=$?
+  trap - EXIT
+  if [ -n "${WINEPREFIX:-}" ] && [ -n "$E2E_WORK" ] && [[ "$WINEPREFIX" == "$E2E_WORK"/* ]]; then
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+  fi
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  xvfb_stop
+  if [ -n "$E2E_WORK" ] && [ "${E2E_KEEP:-0}" != 1 ]; then
+    rm -rf "$E2E_WORK"
+  elif [ -n "$E2E_WORK" ]; then
+    e2e_log "work folder kept: $E2E_WORK"
+  fi
+  if ((rc != 0)) && ((!E2E_FINISHED)); then
+    e2e_log "FAILED (exit $rc); artifacts in $E2E_OUT"
+  fi
+  exit "$rc"
+}
+
+# e2e_fail MESSAGE: reports, takes a screenshot of what is on screen, and ends the case (also
+# when called inside a command substitution).
+e2e_fail() {
+  echo "[$E2E_CASE] FAIL: $*" >&2
+  if [ -n "${DISPLAY:-}" ] && [ -n "$XVFB_PID" ]; then
+    xwd -root -silent 2>/dev/null | convert xwd:- "png:$E2E_OUT/failure.png" 2>/dev/null
+  fi
+  if ((BASH_SUBSHELL > 0)); then kill -USR1 $$; fi
+  exit 1
+}
+
+e2e_pass() {
+  E2E_FINISHED=1
+  e2e_log "PASS"
+  exit 0
+}
+
+# e2e_display [WIDTHxHEIGHT]: a private X server for this case (default 1024x768).
+e2e_display() {
+  xvfb_start "${1:-1024x768}" || e2e_fail "could not start Xvfb"
+  e2e_log "display $DISPLAY (${1:-1024x768})"
+}
+
+# e2e_base_prefix VERSION [DPI]: prints the folder of a base prefix for that version and DPI,
+# making it the first time it is asked for in this run.
+e2e_base_prefix() {
+  local version=$1 dpi=${2:-}
+  local cache=${E2E_PREFIX_CACHE:-$E2E_WORK/prefixes}
+  local base=$cache/$version${dpi:+-$dpi}
+  mkdir -p "$cache"
+  (
+    flock 9
+    if [ ! -f "$base/.e2e-ready" ]; then
+      rm -rf "$base"
+      "$E2E_REPO/tools/wine-prefix.sh" "$base" "$version" $dpi >&2 || exit 1
+      touch "$base/.e2e-ready"
+    fi
+  ) 9>"$base.lock" || return 1
+  echo "$base"
+}
+
+# e2e_prefix VERSION [DPI]: gives this case its own copy of the base prefix (WINEPREFIX).
+e2e_prefix() {
+  local base
+  base=$(e2e_base_prefix "$@") || e2e_fail "could not make a Wine prefix ($*)"
+  export WINEPREFIX=$E2E_WORK/prefix
+  rm -rf "$WINEPREFIX"
+  cp -a "$base" "$WINEPREFIX" || e2e_fail "could not copy the prefix $base"
+  # The copy keeps the base's server socket name in its own folder; a fresh server is made
+  # for the copy on first use.
+  e2e_log "prefix $WINEPREFIX ($*)"
+}
+
+# e2e_win_path PATH: the Windows form of a Unix path under this prefix (Z: for the root,
+# C: for the prefix's drive_c).
+e2e_win_path() {
+  local p=$1
+  if [[ "$p" == "$WINEPREFIX/drive_c/"* ]]; then
+    p="C:\\${p#"$WINEPREFIX/drive_c/"}"
+  else
+    p="Z:$p"
+  fi
+  echo "${p//\//\\}"
+}
+
+# e2e_drive_c: the Unix folder of the prefix's C: drive.
+e2e_drive_c() { echo "$WINEPREFIX/drive_c"; }
+
+# e2e_start PROGRAM [ARGS...]: starts a program under Wine in the background. Its output goes
+# to a log in the artifacts folder. Sets E2E_LAST_PID and E2E_LAST_LOG.
+e2e_start() {
+  [ -n "${WINEPREFIX:-}" ] || e2e_fail "e2e_start: no prefix (call e2e_prefix first)"
+  [ -f "$1" ] || e2e_fail "program not found: $1"
+  E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
+  E2E_LAST_LOG=$E2E_OUT/wine-$E2E_LOG_SEQ-$(basename "$1" .exe).log
+  wine "$@" </dev/null >"$E2E_LAST_LOG" 2>&1 &
+  E2E_LAST_PID=$!
+  E2E_PIDS+=("$E2E_LAST_PID")
+  e2e_log "started $(basename "$1") ${*:2} (pid $E2E_LAST_PID)"
+}
+
+# e2e_start_desktop WIDTHxHEIGHT PROGRAM [ARGS...]: like e2e_start, inside a Wine virtual
+# desktop that shows the wallpaper. The desktop ends when the program's processes have ended;
+# the exit code that e2e_wait_exit then sees is the desktop's, not the program's.
+e2e_start_desktop() {
+  local size=$1
+  shift
+  [ -n "${WINEPREFIX:-}" ] || e2e_fail "e2e_start_desktop: no prefix (call e2e_prefix first)"
+  [ -f "$1" ] || e2e_fail "program not found: $1"
+  E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
+  E2E_LAST_LOG=$E2E_OUT/wine-$E2E_LOG_SEQ-$(basename "$1" .exe).log
+  wine explorer "/desktop=shell,$size" "$@" </dev/null >"$E2E_LAST_LOG" 2>&1 &
+  E2E_LAST_PID=$!
+  E2E_PIDS+=("$E2E_LAST_PID")
+  e2e_log "started $(basename "$1") ${*:2} on a $size desktop (pid $E2E_LAST_PID)"
+}
+
+# e2e_run PROGRAM [ARGS...]: runs a program under Wine to its end and returns its exit code.
+e2e_run() {
+  E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
+  local log=$E2E_OUT/wine-$E2E_LOG_SEQ-$(basename "$1" .exe).log
+  timeout "$E2E_TIMEOUT" wine "$@" </dev/null >"$log" 2>&1
+}
+
+# e2e_wait_exit PID [TIMEOUT]: waits for a started program to end; returns its exit code,
+# fails the case when it has not ended in time.
+e2e_wait_exit() {
+  local pid=$1 limit=$((${2:-$E2E_TIMEOUT} * 10)) n=0
+  while kill -0 "$pid" 2>/dev/null; do
+    ((n < limit)) || e2e_fail "process $pid still running after ${2:-$E2E_TIMEOUT} s"
+    sleep 0.1
+    n=$((n + 1))
+  done
+  wait "$pid"
+}
+
+# e2e_is_running PID: true while the started program runs.
+e2e_is_running() { kill -0 "$1" 2>/dev/null; }
+
+# Title matching is exact: the title is turned into an anchored regular expression.
+e2e_title_regex() {
+  local t
+  t=$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|/]/\\&/g')
+  echo "^$t\$"
+}
+
+# e2e_find_window TITLE: prints the ids of visible windows with exactly this title (maybe none).
+e2e_find_window() {
+  xdotool search --onlyvisible --name "$(e2e_title_regex "$1")" 2>/dev/null
+}
+
+# e2e_wait_window TITLE [TIMEOUT]: waits until a visible window has exactly this title and
+# sets E2E_WINDOW to its id; fails the case when none appears in time.
+E2E_WINDOW=""
+e2e_wait_window() {
+  E2E_WINDOW=$(timeout "${2:-$E2E_TIMEOUT}" xdotool search --sync --onlyvisible --name "$(e2e_title_regex "$1")" 2>/dev/null | head -n 1)
+  [ -n "$E2E_WINDOW" ] || e2e_fail "no window titled '$1' appeared within ${2:-$E2E_TIMEOUT} s"
+  e2e_log "window '$1' is $E2E_WINDOW"
+}
+
+# e2e_wait_process_window PID [TIMEOUT]: waits until the program started as PID shows a
+# visible window (any title) and sets E2E_WINDOW and E2E_WINDOW_TITLE; fails the case when the
+# program ends first or shows nothing in time.
+E2E_WINDOW_TITLE=""
+e2e_wait_process_window() {
+  local pid=$1 limit=$((${2:-$E2E_TIMEOUT} * 10)) n=0 id
+  while :; do
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+      E2E_WINDOW_TITLE=$(xdotool getwindowname "$id" 2>/dev/null)
+      [ "$E2E_WINDOW_TITLE" == "Default IME" ] && continue
+      E2E_WINDOW=$id
+      e2e_log "process $pid shows window $id '$E2E_WINDOW_TITLE'"
+      return 0
+    done
+    e2e_is_running "$pid" || e2e_fail "process $pid ended without showing a window"
+    ((n < limit)) || e2e_fail "process $pid showed no window within ${2:-$E2E_TIMEOUT} s"
+    sleep 0.1
+    n=$((n + 1))
+  done
+}
+
+# e2e_wait_no_window TITLE [TIMEOUT]: waits until no visible window has this title.
+e2e_wait_no_window() {
+  local limit=$((${2:-$E2E_TIMEOUT} * 10)) n=0
+  while [ -n "$(e2e_find_window "$1")" ]; do
+    ((n < limit)) || e2e_fail "window '$1' still shown after ${2:-$E2E_TIMEOUT} s"
+    sleep 0.1
+    n=$((n + 1))
+  done
+}
+
+# e2e_window_geometry ID: prints "X Y WIDTH HEIGHT" on the screen (the frame included).
+e2e_window_geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+    END { if (w == "") exit 1; print x, y, w, h }'
+}
+
+# e2e_focus ID: gives a window the keyboard focus (there is no window manager to ask).
+e2e_focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+
+# e2e_keys [ID] KEY...: sends key presses (xdotool names: Return, Escape, alt+s, Tab) to the
+# focused window, or first focuses window ID when the first argument is a number.
+e2e_keys() {
+  if [[ "${1:-}" =~ ^[0-9]+$ ]]; then e2e_focus "$1"; shift; fi
+  xdotool key --delay 50 "$@"
+}
+
+# e2e_type [ID] TEXT: types text.
+e2e_type() {
+  if [ $# -ge 2 ] && [[ "$1" =~ ^[0-9]+$ ]]; then e2e_focus "$1"; shift; fi
+  xdotool type --delay 30 -- "$1"
+}
+
+# e2e_click X Y [BUTTON]: clicks at an absolute screen position (Wine takes the position of a
+# synthetic click from the event, so the pointer is moved there first).
+e2e_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+
+# e2e_click_in ID X Y: clicks at a position relative to a window's top left corner (frame
+# included).
+e2e_click_in() {
+  local geo
+  geo=$(e2e_window_geometry "$1") || e2e_fail "window $1 is gone"
+  set -- "$2" "$3" $geo
+  e2e_click $(($3 + $1)) $(($4 + $2))
+}
+
+# e2e_reg_query KEY VALUE: prints the data of a registry value as plain text (the empty text
+# for an empty string); returns 1 when the value is missing. Use "" as VALUE for the default.
+e2e_reg_query() {
+  local key=$1 name=$2 out
+  if [ -z "$name" ]; then
+    out=$(wine reg query "$key" /ve </dev/null 2>/dev/null) || return 1
+  else
+    out=$(wine reg query "$key" /v "$name" </dev/null 2>/dev/null) || return 1
+  fi
+  # Lines look like "    NAME    REG_SZ    DATA"; the name may hold blanks, the data too.
+  local line
+  line=$(printf '%s\n' "$out" | tr -d '\r' | awk -v name="${name:-(Default)}" '
+    {
+      if (match($0, /    REG_[A-Z_]+(    |$)/)) {
+        n = substr($0, 1, RSTART - 1); sub(/^ +/, "", n)
+        if (tolower(n) != tolower(name)) next
+        t = substr($0, RSTART + 4); sub(/ .*/, "", t)
+        print t "\t" substr($0, RSTART + RLENGTH); found = 1; exit
+      }
+    }
+    END { exit found ? 0 : 1 }') || return 1
+  local type=${line%%$'\t'*} data=${line#*$'\t'}
+  if [[ "$type" == REG_DWORD && "$data" =~ ^0x[0-9a-fA-F]+$ ]]; then
+    data=$((data))
+  fi
+  printf '%s\n' "$data"
+}
+
+# e2e_reg_set KEY VALUE DATA [TYPE]: writes a registry value (REG_SZ unless TYPE says else).
+e2e_reg_set() {
+  wine reg add "$1" /v "$2" /t "${4:-REG_SZ}" /d "$3" /f </dev/null >/dev/null 2>&1 ||
+    e2e_fail "could not write $1\\$2"
+}
+
+# e2e_reg_delete KEY [VALUE]: deletes a value, or the whole key without VALUE. Missing is fine.
+e2e_reg_delete() {
+  if [ $# -ge 2 ]; then
+    wine reg delete "$1" /v "$2" /f </dev/null >/dev/null 2>&1
+  else
+    wine reg delete "$1" /f </dev/null >/dev/null 2>&1
+  fi
+  return 0
+}
+
+# e2e_screenshot NAME: saves the whole screen as NAME.png in the case's artifacts and sets
+# E2E_SHOT to the file's path.
+E2E_SHOT=""
+e2e_screenshot() {
+  local file=$E2E_OUT/$1.png
+  if ! xwd -root -silent 2>/dev/null | convert xwd:- "png:$file" 2>/dev/null; then
+    import -window root "$file" 2>/dev/null || e2e_fail "screenshot $1 failed"
+  fi
+  [ -s "$file" ] || e2e_fail "screenshot $1 is empty"
+  e2e_log "screenshot $file"
+  E2E_SHOT=$file
+}
+
+# e2e_pixel FILE X Y: prints the colour of one pixel of a screenshot as "R,G,B" (0-255).
+e2e_pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# Assertions. Each names what was expected and what was found.
+assert_eq() { # EXPECTED ACTUAL WHAT
+  [ "$1" == "$2" ] || e2e_fail "${3:-value}: expected '$1', got '$2'"
+}
+assert_ne() { # UNEXPECTED ACTUAL WHAT
+  [ "$1" != "$2" ] || e2e_fail "${3:-value}: did not expect '$2'"
+}
+assert_contains() { # HAYSTACK NEEDLE WHAT
+  [[ "$1" == *"$2"* ]] || e2e_fail "${3:-text}: '$1' does not contain '$2'"
+}
+assert_file() { # PATH WHAT
+  [ -f "$1" ] || e2e_fail "${2:-file}: $1 does not exist"
+}
+assert_no_file() { # PATH WHAT
+  [ ! -e "$1" ] || e2e_fail "${2:-file}: $1 exists"
+}
+assert_reg() { # KEY VALUE EXPECTED
+  local got
+  got=$(e2e_reg_query "$1" "$2") || e2e_fail "registry value $1\\$2 is missing (expected '$3')"
+  [ "$got" == "$3" ] || e2e_fail "registry value $1\\$2: expected '$3', got '$got'"
+}
+assert_no_reg() { # KEY VALUE
+  local got
+  if got=$(e2e_reg_query "$1" "$2"); then
+    e2e_fail "registry value $1\\$2 exists ('$got'), expected none"
+  fi
+}
+assert_window() { # TITLE
+  [ -n "$(e2e_find_window "$1")" ] || e2e_fail "no window titled '$1' is shown"
+}
+assert_no_window() { # TITLE
+  [ -z "$(e2e_find_window "$1")" ] || e2e_fail "a window titled '$1' is shown"
+}

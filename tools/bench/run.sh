@@ -1,0 +1,16 @@
+#!/bin/sh
+# Makes a 24-megapixel JPEG and times its decoding through both system decoders under Wine.
+#   tools/bench/run.sh [build-dir] [count]
+set -eu
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$here/build/win64}
+count=${2:-5}
+work=${TMPDIR:-/tmp}/murivale-bench
+mkdir -p "$work"
+if [ ! -f "$work/big.jpg" ]; then
+  convert -size 6000x4000 plasma: -quality 90 "$work/big.jpg"
+fi
+exe=$(find "$build" -name bench_decode.exe | head -n 1)
+[ -n "$exe" ] || { echo "bench_decode.exe not found under $build" >&2; exit 1; }
+WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} \
+  wine "$exe" "Z:$(echo "$work/big.jpg" | tr / '\\')" "$count"

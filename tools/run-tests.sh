@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Runs every test layer, from a fresh Debian machine if need be:
+#   1. installs what is needed (tools/install-deps.sh);
+#   2. configures and builds the presets native, native-asan, windows-x64 and windows-x86;
+#   3. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
+#      in Wine (windows-x64);
+#   4. the end-to-end cases (tests/e2e) against dist/x64.
+# The 32-bit build is built only (there is no 32-bit Wine to run it).
+# A failing step does not stop the others that do not depend on it; the exit status is
+# non-zero when any step failed. Logs: build/test-logs/.
+#
+# BUILD_ROOT=DIR builds each preset in DIR/PRESET instead of the preset's own folder (to try
+# the script beside another build); the programs still go to dist/.
+set -uo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo" || exit 1
+logs=$repo/build/test-logs
+mkdir -p "$logs"
+jobs=${JOBS:-2}
+
+results=()
+failed=0
+passed=0
+declare -A ok
+
+# step NAME COMMAND...: runs one step, its output to the terminal and to a log.
+step() {
+  local name=$1 start=$SECONDS rc
+  shift
+  echo
+  echo "===== $name: $*"
+  "$@" 2>&1 | tee "$logs/$name.log"
+  rc=${PIPESTATUS[0]}
+  if ((rc == 0)); then
+    results+=("  passed  $name ($((SECONDS - start)) s)")
+    passed=$((passed + 1))
+    ok[$name]=1
+  else
+    results+=("  FAILED  $name (exit $rc, $((SECONDS - start)) s, log build/test-logs/$name.log)")
+    failed=$((failed + 1))
+  fi
+  return "$rc"
+}
+# skip NAME WHY: records a step that could not run because an earlier one failed.
+skip() {
+  results+=("  FAILED  $1 (not run: $2)")
+  failed=$((failed + 1))
+}
+
+step deps "$repo/tools/install-deps.sh"
+
+# The preset's folders, or DIR/PRESET under BUILD_ROOT.
+configure() { cmake --preset "$1" ${BUILD_ROOT:+-B "$BUILD_ROOT/$1"}; }
+build() {
+  if [ -n "${BUILD_ROOT:-}" ]; then cmake --build "$BUILD_ROOT/$1" -j "$jobs"
+  else cmake --build --preset "$1" -j "$jobs"; fi
+}
+run_ctest() { # PRESET CTEST-ARGS...
+  local preset=$1
+  shift
+  if [ -n "${BUILD_ROOT:-}" ]; then
+    ctest --test-dir "$BUILD_ROOT/$preset" --output-on-failure "$@"
+  else
+    ctest --preset "$preset" "$@"
+  fi
+}
+
+for preset in native native-asan windows-x64 windows-x86; do
+  if step "configure-$preset" configure "$preset"; then
+    step "build-$preset" build "$preset"
+  else
+    skip "build-$preset" "configure failed"
+  fi
+done
+
+ctest_flags=(--no-tests=error --timeout 600)
+for preset in native native-asan; do
+  if [ -n "${ok[build-$preset]:-}" ]; then
+    step "test-$preset" run_ctest "$preset" -j "$jobs" "${ctest_flags[@]}"
+  else
+    skip "test-$preset" "build failed"
+  fi
+done
+
+# The Wine tests need an X display; one private Xvfb serves them all.
+# shellcheck source=tools/xvfb.sh
+. "$repo/tools/xvfb.sh"
+trap xvfb_stop EXIT
+if [ -n "${ok[build-windows-x64]:-}" ]; then
+  if [ -z "${DISPLAY:-}" ]; then
+    xvfb_start 1024x768 || echo "run-tests: no display for the Wine tests"
+  fi
+  step test-windows-x64 run_ctest windows-x64 -j 1 "${ctest_flags[@]}"
+  xvfb_stop
+else
+  skip test-windows-x64 "build failed"
+fi
+
+if [ -n "${ok[build-windows-x64]:-}" ]; then
+  step e2e "$repo/tests/e2e/run-all.sh" "$repo/dist/x64"
+else
+  skip e2e "windows-x64 build failed"
+fi
+
+echo
+echo "===== Summary"
+printf '%s\n' "${results[@]}"
+echo "Unit and Wine test counts are in the ctest lines above; end-to-end counts in the e2e step."
+echo "steps: $passed passed, $failed failed"
+((failed == 0))
