@@ -64,6 +64,11 @@ constexpr std::uint32_t kSwpNoActivate = 0x0010;
 constexpr std::uint32_t kSwpShowWindow = 0x0040;
 constexpr int kCsidlProfile = 0x28;
 
+// <windows.h> defines RegQueryValue as a macro; the method below must keep its own name in every
+// translation unit, whether or not that header came first.
+#pragma push_macro("RegQueryValue")
+#undef RegQueryValue
+
 class WinApi {
 public:
     virtual ~WinApi() = default;
@@ -114,6 +119,8 @@ public:
     // Deletes one file; false when it does not exist or cannot be deleted.
     virtual bool RemoveFile(const std::wstring& path) = 0;
 };
+
+#pragma pop_macro("RegQueryValue")
 
 // The real implementation on Windows. Defined only in the Windows build.
 WinApi& SystemWinApi();
