@@ -43,7 +43,17 @@ struct ImageInfo {
     ImageFormat format = ImageFormat::Unknown;
     int width = 0;
     int height = 0;
+    // The rectangle the first frame covers. It is the whole picture except for a GIF whose first
+    // image is smaller than its logical screen or placed inside it (it may even stick out).
+    int frameLeft = 0;
+    int frameTop = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
 };
+
+// Throws PictureError unless 1 <= width, height <= kMaxPictureSide and width * height <=
+// kMaxPicturePixels. Works in 64 bits, so any declared size can be passed.
+void CheckPictureSize(std::int64_t width, std::int64_t height);
 
 // Reads the header of an in-memory file, recognising the format by its content (not its name).
 // Throws PictureError for an unknown format, a truncated or inconsistent header, zero or

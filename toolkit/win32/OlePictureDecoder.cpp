@@ -89,9 +89,17 @@ Bitmap DecodeWithOlePicture(const std::vector<std::uint8_t>& file, const ImageIn
     if (!whole && !gifFrame) throw PictureError("The decoded picture does not have the size its header declares.");
     const int width = static_cast<int>(size.cx);
     const int height = static_cast<int>(size.cy);
-    Bitmap canvas(info.width, info.height);
-    PlacePixels(Render(picture.Get(), width, height), width, height, whole ? 0 : info.frameLeft,
-                whole ? 0 : info.frameTop, false, canvas);
+    std::vector<std::uint32_t> pixels = Render(picture.Get(), width, height);
+    Bitmap canvas;
+    if (whole) {  // the rendered pixels become the picture's, without a second copy
+        canvas.width = width;
+        canvas.height = height;
+        canvas.pixels = std::move(pixels);
+        for (std::uint32_t& pixel : canvas.pixels) pixel &= 0x00FFFFFFu;
+    } else {
+        canvas = Bitmap(info.width, info.height);
+        PlacePixels(pixels, width, height, info.frameLeft, info.frameTop, false, canvas);
+    }
     return canvas;
 }
 

@@ -54,17 +54,22 @@ std::optional<Bitmap> DecodeWithWic(const std::vector<std::uint8_t>& file, const
                                   factory.PutVoid()))) {
         return std::nullopt;
     }
-    const Frame frame = ReadFirstFrame(factory.Get(), file);
+    Frame frame = ReadFirstFrame(factory.Get(), file);
     const bool whole = static_cast<int>(frame.width) == info.width && static_cast<int>(frame.height) == info.height;
     const bool gifFrame = info.format == ImageFormat::Gif && static_cast<int>(frame.width) == info.frameWidth &&
                           static_cast<int>(frame.height) == info.frameHeight;
     if (!whole && !gifFrame) throw PictureError("The decoded picture does not have the size its header declares.");
-    Bitmap canvas(info.width, info.height);
-    if (gifFrame) {
+    Bitmap canvas;
+    if (whole) {  // the frame's buffer becomes the picture's, without a second copy
+        const bool gif = info.format == ImageFormat::Gif;
+        canvas.width = info.width;
+        canvas.height = info.height;
+        canvas.pixels = std::move(frame.bgra);
+        for (std::uint32_t& pixel : canvas.pixels) pixel = (gif && (pixel >> 24) == 0) ? 0 : pixel & 0x00FFFFFFu;
+    } else {
+        canvas = Bitmap(info.width, info.height);
         PlacePixels(frame.bgra, static_cast<int>(frame.width), static_cast<int>(frame.height), info.frameLeft,
                     info.frameTop, true, canvas);
-    } else {
-        PlacePixels(frame.bgra, info.width, info.height, 0, 0, info.format == ImageFormat::Gif, canvas);
     }
     return canvas;
 }

@@ -12,5 +12,9 @@ if [ ! -f "$work/big.jpg" ]; then
 fi
 exe=$(find "$build" -name bench_decode.exe | head -n 1)
 [ -n "$exe" ] || { echo "bench_decode.exe not found under $build" >&2; exit 1; }
-WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} \
-  wine "$exe" "Z:$(echo "$work/big.jpg" | tr / '\\')" "$count"
+file="Z:$(echo "$work/big.jpg" | tr / '\\')"
+# One process per decoder, so that each peak working set is its own.
+for path in wic ole; do
+  WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} \
+    wine "$exe" "$file" "$count" "$path"
+done

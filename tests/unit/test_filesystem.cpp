@@ -1,0 +1,91 @@
+// The headless file system: drive mappings, listings (folders, hidden names, patterns, order),
+// reading and the atomic write.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "toolkit/FileSystem.h"
+#include "toolkit/headless/HostPaths.h"
+
+namespace {
+
+namespace hl = tk::headless;
+
+class FileSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/fstest-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        root_ = name;
+        hl::MapDrive(L'd', root_ + "/");
+    }
+    void TearDown() override {
+        hl::ClearDriveMappings();
+        std::system(("rm -rf '" + root_ + "'").c_str());
+    }
+    void Touch(const std::string& name, const std::string& content = "x") {
+        std::ofstream(root_ + "/" + name) << content;
+    }
+    void Folder(const std::string& name) { ASSERT_EQ(::mkdir((root_ + "/" + name).c_str(), 0755), 0); }
+    std::string root_;
+};
+
+TEST_F(FileSystem, WindowsPathsMapOntoTheDriveFolder) {
+    EXPECT_EQ(hl::HostPath(L"D:\\Pics\\a.jpg"), root_ + "/Pics/a.jpg");
+    EXPECT_EQ(hl::HostPath(L"d:/Pics/"), root_ + "/Pics");
+    EXPECT_EQ(hl::HostPath(L"D:\\"), root_);
+    EXPECT_EQ(hl::HostPath(L"D:\\a\\.\\b\\..\\..\\..\\c"), root_ + "/c");  // never above the root
+    EXPECT_EQ(hl::HostPath(L"D:\\café\\日本.gif"), root_ + "/caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.gif");
+    EXPECT_THROW(hl::HostPath(L"E:\\a"), tk::FileError);
+    EXPECT_THROW(hl::HostPath(L"relative\\a"), tk::FileError);
+    EXPECT_THROW(hl::HostPath(L"\\\\server\\share"), tk::FileError);
+    hl::MapDrive(L'E', "/x");
+    EXPECT_EQ(hl::HostPath(L"e:\\a"), "/x/a");
+}
+
+TEST_F(FileSystem, ListFilesMatchesFilesOnlyLeavesHiddenOutAndSorts) {
+    Touch("b.JPG");
+    Touch("a.jpeg");
+    Touch("C.jpg");
+    Touch(".hidden.jpg");
+    Touch("note.txt");
+    Folder("folder.jpg");
+    const std::vector<std::wstring> expected{L"a.jpeg", L"b.JPG", L"C.jpg"};
+    EXPECT_EQ(tk::fs::ListFiles(L"D:\\", L"*.jp*g"), expected);
+    EXPECT_TRUE(tk::fs::ListFiles(L"D:\\", L"*.gif").empty());
+    EXPECT_THROW(tk::fs::ListFiles(L"D:\\missing", L"*"), tk::FileError);
+}
+
+TEST_F(FileSystem, ListFoldersSortsWithoutRegardToCase) {
+    Folder("beta");
+    Folder("Alpha");
+    Folder(".git");
+    Touch("gamma");
+    EXPECT_EQ(tk::fs::ListFolders(L"D:\\"), (std::vector<std::wstring>{L"Alpha", L"beta"}));
+    EXPECT_THROW(tk::fs::ListFolders(L"D:\\gamma"), tk::FileError);
+}
+
+TEST_F(FileSystem, ExistenceReadingAndAtomicWrite) {
+    Folder("sub");
+    Touch("sub/f.bin", "abc");
+    EXPECT_TRUE(tk::fs::FolderExists(L"D:\\sub"));
+    EXPECT_FALSE(tk::fs::FileExists(L"D:\\sub"));
+    EXPECT_TRUE(tk::fs::FileExists(L"D:\\sub\\f.bin"));
+    EXPECT_FALSE(tk::fs::FolderExists(L"Z:\\sub"));  // unmapped drive: simply not there
+    EXPECT_EQ(tk::fs::ReadFile(L"D:\\sub\\f.bin"), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    EXPECT_THROW(tk::fs::ReadFile(L"D:\\sub\\none"), tk::FileError);
+    EXPECT_THROW(tk::fs::ReadFile(L"D:\\sub"), tk::FileError);
+
+    const std::vector<std::uint8_t> big(300000, 0x5A);
+    tk::fs::WriteFileAtomic(L"D:\\sub\\f.bin", big);
+    EXPECT_EQ(tk::fs::ReadFile(L"D:\\sub\\f.bin"), big);
+    tk::fs::WriteFileAtomic(L"D:\\sub\\empty", {});
+    EXPECT_TRUE(tk::fs::ReadFile(L"D:\\sub\\empty").empty());
+    EXPECT_EQ(tk::fs::ListFiles(L"D:\\sub", L"*.*"), (std::vector<std::wstring>{L"empty", L"f.bin"}));
+    EXPECT_THROW(tk::fs::WriteFileAtomic(L"D:\\nope\\f.bin", big), tk::FileError);
+}
+
+}  // namespace
