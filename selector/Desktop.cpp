@@ -44,4 +44,17 @@ void SetFormRegion(common::WinApi& api, tk::Form& form) {
     form.SetScaleMode(remembered);
 }
 
+void CentreTopmost(common::WinApi& api, tk::Form& form) {
+    using common::RoundHalfEven;
+    const int left = static_cast<int>(RoundHalfEven(tk::Screen::Width())) / 2 -
+                     static_cast<int>(RoundHalfEven(form.Width())) / 2;
+    const int top = static_cast<int>(RoundHalfEven(tk::Screen::Height())) / 2 -
+                    static_cast<int>(RoundHalfEven(form.Height())) / 2;
+    form.Move(left, top);
+    api.SetWindowPos(form.Hwnd(), common::kHwndTopmost,
+                     form.Left() / tk::Screen::TwipsPerPixelX(),
+                     form.Top() / tk::Screen::TwipsPerPixelY(), 0, 0,
+                     common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+}
+
 }  // namespace selector

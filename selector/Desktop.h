@@ -18,6 +18,10 @@ common::Bool16 IsActiveDesktop(common::WinApi& api);
 // The form's coordinate unit is the same afterwards as before.
 void SetFormRegion(common::WinApi& api, tk::Form& form);
 
+// Centres the form on the screen (in twips, each size first brought to a whole number and each
+// half truncated) and makes it topmost there without moving, resizing or activating it.
+void CentreTopmost(common::WinApi& api, tk::Form& form);
+
 // The region SetFormRegion hands to the window, in window pixels.
 struct ClientRegion {
     int left, top, right, bottom;

@@ -167,15 +167,7 @@ bool frmBG::Catalogue() {
 void frmBG::Present() {
     SetFormRegion(Api(), *this);
     Show();
-    using common::RoundHalfEven;
-    const int left = static_cast<int>(RoundHalfEven(tk::Screen::Width())) / 2 -
-                     static_cast<int>(RoundHalfEven(Width())) / 2;
-    const int top = static_cast<int>(RoundHalfEven(tk::Screen::Height())) / 2 -
-                    static_cast<int>(RoundHalfEven(Height())) / 2;
-    Move(left, top);
-    Api().SetWindowPos(Hwnd(), common::kHwndTopmost, Left() / tk::Screen::TwipsPerPixelX(),
-                       Top() / tk::Screen::TwipsPerPixelY(), 0, 0,
-                       common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+    CentreTopmost(Api(), *this);
 }
 
 // --- Command line -------------------------------------------------------------------------------

@@ -69,17 +69,8 @@ frmSel::frmSel()
 }
 
 void frmSel::Form_Load() {
-    common::WinApi& api = Murivale().api;
-    SetFormRegion(api, *this);
-    using common::RoundHalfEven;
-    const int left = static_cast<int>(RoundHalfEven(tk::Screen::Width())) / 2 -
-                     static_cast<int>(RoundHalfEven(Width())) / 2;
-    const int top = static_cast<int>(RoundHalfEven(tk::Screen::Height())) / 2 -
-                    static_cast<int>(RoundHalfEven(Height())) / 2;
-    Move(left, top);
-    api.SetWindowPos(Hwnd(), common::kHwndTopmost, Left() / tk::Screen::TwipsPerPixelX(),
-                     Top() / tk::Screen::TwipsPerPixelY(), 0, 0,
-                     common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+    SetFormRegion(Murivale().api, *this);
+    CentreTopmost(Murivale().api, *this);
     Hide();
 }
 
