@@ -37,6 +37,7 @@ constexpr wchar_t kAboutText[] =
     L"Current Version:  1.25";
 
 SetupState& State() { return Setup().state; }
+
 common::WinApi& Api() { return Setup().api; }
 
 }  // namespace
@@ -200,8 +201,7 @@ bool frmConfig::PreserveBaseBitmap() {
                    tk::kMbIconStop, kErrorTitle);
         return false;
     }
-    const std::wstring target = common::ReplaceAll(
-        tk::App::Path() + L"\\" + state.UserName + L"_Base.bmp", L"\\\\", L"\\");
+    const std::wstring target = BaseBitmapPath(tk::App::Path(), state.UserName);
     try {
         if (picSave.Picture()) {
             picSave.SavePicture(target);

@@ -30,6 +30,16 @@ std::wstring LogonCommand(const std::wstring& programFolder) {
     return (needsQuotes ? L"\"" + program + L"\"" : program) + L" /p %1";
 }
 
+std::wstring BaseBitmapPath(const std::wstring& programFolder, const std::wstring& userName) {
+    const std::wstring path = programFolder + L"\\" + userName + L"_Base.bmp";
+    // One pass from the left; a network path keeps the two backslashes it opens with, or it
+    // would name a folder on the current drive.
+    const bool network = common::StartsWith(path, L"\\\\");
+    const std::wstring rest =
+        common::ReplaceAll(network ? path.substr(2) : path, L"\\\\", L"\\");
+    return network ? L"\\\\" + rest : rest;
+}
+
 std::wstring ExpandPlaceholders(const std::wstring& path, const SetupState& state,
                                 const std::wstring& programFiles) {
     std::wstring expanded = common::ReplaceAll(path, L"%SystemRoot%", state.WindowsDir);

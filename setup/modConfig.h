@@ -51,6 +51,11 @@ void EndSetup();
 // A path with a blank is quoted, so that the system cannot take a shorter path for the program.
 std::wstring LogonCommand(const std::wstring& programFolder);
 
+// The base bitmap: the login name and "_Base.bmp" in the program folder, every pair of
+// backslashes made one (a drive root's "C:\\" + "\\" gives "C:\\x_Base.bmp"). The two backslashes
+// that open a network path are kept.
+std::wstring BaseBitmapPath(const std::wstring& programFolder, const std::wstring& userName);
+
 // `path` with the placeholders the system stores in wallpaper paths replaced, each only where it
 // is spelled exactly so: %SystemRoot%, %SystemDrive%, %ProgramFiles%, %USERPROFILE%.
 std::wstring ExpandPlaceholders(const std::wstring& path, const SetupState& state,

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cwctype>
 #include <stdexcept>
+#include <unordered_set>
+#include <utility>
 
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
@@ -197,10 +199,6 @@ std::wstring Folded(const std::wstring& text) {
     return folded;
 }
 
-bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return Folded(a) < Folded(b);
-}
-
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return Folded(a) == Folded(b);
 }
@@ -217,15 +215,20 @@ void FileListBox::SetPattern(std::wstring pattern) {
 }
 
 void FileListBox::SetPath(std::wstring path) {
-    std::vector<std::wstring> names;
+    // A name matched by two patterns is listed once; the list is in the order of the names
+    // ignoring letter case.
+    std::vector<std::pair<std::wstring, std::wstring>> entries;  // folded name, name
+    std::unordered_set<std::wstring> seen;
     for (const std::wstring& pattern : SplitPatterns(pattern_)) {
         for (std::wstring& name : fs::ListFiles(path, pattern)) {
-            const bool seen = std::any_of(names.begin(), names.end(),
-                                          [&](const std::wstring& n) { return n == name; });
-            if (!seen) names.push_back(std::move(name));
+            if (seen.insert(name).second) entries.emplace_back(Folded(name), std::move(name));
         }
     }
-    std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::wstring> names;
+    names.reserve(entries.size());
+    for (auto& entry : entries) names.push_back(std::move(entry.second));
     path_ = std::move(path);
     ReplaceItems(std::move(names));
 }
