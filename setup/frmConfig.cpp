@@ -196,8 +196,8 @@ bool frmConfig::PreserveBaseBitmap() {
             picSave.ClearPicture();
         }
     } catch (const std::exception& error) {
-        tk::MsgBox(L"The current wallpaper\r\n" + source + L"\r\ncannot be read as a picture (" +
-                       common::FromUtf8(error.what()) + L").\r\n\r\nNothing was saved.",
+        tk::MsgBox(L"The current wallpaper\r\n" + source + L"\r\ncannot be read as a picture:\r\n" +
+                       common::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
                    tk::kMbIconStop, kErrorTitle);
         return false;
     }
@@ -210,8 +210,8 @@ bool frmConfig::PreserveBaseBitmap() {
             picSave.SaveImage(target);
         }
     } catch (const std::exception& error) {
-        tk::MsgBox(L"The default background cannot be saved as\r\n" + target + L"\r\n(" +
-                       common::FromUtf8(error.what()) + L").\r\n\r\nNothing was saved.",
+        tk::MsgBox(L"The default background cannot be saved:\r\n" +
+                       common::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
                    tk::kMbIconStop, kErrorTitle);
         return false;
     }

@@ -13,12 +13,12 @@ set -euo pipefail
 
 pkgs=(
   cmake ninja-build g++ pkg-config
-  googletest libgtest-dev libgmock-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
-  util-linux procps python3
+  wine wine64 fonts-wine xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
+  util-linux procps python3 nsis zip
 )
 
 missing=()

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# The per-user installer under Wine, from installation to removal:
+#   - a silent installation puts both programs into one folder under the user's local
+#     application data, the Start-menu entries and the uninstall entry in place;
+#   - Tessaban, started from there, saves a configuration whose logon entry, started by Wine's
+#     own logon processing (wineboot runs the Run entries as Windows does at logon), changes the
+#     wallpaper;
+#   - the silent uninstallation leaves no program, no logon entry and no bitmap behind and
+#     keeps the configuration; /PURGE removes it too, and a logon entry of another copy of
+#     Murivale is left alone.
+# The installer is the 64-bit build (make-installer.sh --amd64) of the programs under test:
+# the 32-bit one, which is what users download, cannot run under a Wine without wine32.
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+e2e_init "$@"
+
+command -v makensis >/dev/null || e2e_fail "makensis is not installed (tools/install-deps.sh)"
+setup=$E2E_WORK/Murivale-Setup-amd64.exe
+"$E2E_REPO/tools/make-installer.sh" --amd64 --x64 "$E2E_DIST" --out "$setup" \
+  >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
+# The installer for users, 32-bit with both sets of programs, cannot run here; it is at least
+# built from the same script when the 32-bit programs lie beside the 64-bit ones.
+if [ -f "$E2E_DIST/../x86/Murivale.exe" ] && [ -f "$E2E_DIST/../x86/Tessaban.exe" ]; then
+  "$E2E_REPO/tools/make-installer.sh" --x64 "$E2E_DIST" --x86 "$E2E_DIST/../x86" \
+    --out "$E2E_WORK/Murivale-Setup.exe" >"$E2E_OUT/make-installer-x86.log" 2>&1 ||
+    e2e_fail "building the 32-bit installer failed (make-installer-x86.log)"
+  file "$E2E_WORK/Murivale-Setup.exe" | grep -q 'PE32 executable.*Intel 80386' ||
+    e2e_fail "the installer for users is not a 32-bit program: $(file -b "$E2E_WORK/Murivale-Setup.exe")"
+else
+  e2e_log "no 32-bit programs beside $E2E_DIST: the 32-bit installer is not built"
+fi
+
+e2e_display 1024x768
+e2e_prefix winxp
+e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+user=${USER:-$(id -un)}
+
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+config_key='HKCU\Software\Murivale'
+uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Murivale'
+tessaban_title='Tessaban - Setup Program for Murivale'
+start_menu=$(e2e_drive_c)/users/$user/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Murivale
+
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
+[[ "$local_appdata" == C:\\* ]] || e2e_fail "cannot tell the prefix's local application data ('$local_appdata')"
+default_dir="$local_appdata\\Programs\\Murivale"
+
+unix_path() { winepath -u "$1" 2>/dev/null </dev/null; }
+
+# install [/D=FOLDER]: a silent installation, waited for to its end.
+install() {
+  e2e_run "$setup" /S "$@" || e2e_fail "the silent installation ended with exit code $?"
+  wineserver -w
+}
+# uninstall FOLDER [/PURGE]: the silent removal. The uninstaller copies itself to the temporary
+# folder and lets the copy work, so the whole prefix is waited for.
+uninstall() {
+  local dir=$1
+  shift
+  assert_file "$(unix_path "$dir\\Uninstall.exe")" "the uninstaller"
+  e2e_run "$(unix_path "$dir\\Uninstall.exe")" /S "$@" || e2e_fail "the silent removal ended with exit code $?"
+  wineserver -w
+}
+
+# --- Installation into the default folder ---------------------------------------------------
+install
+assert_reg "$uninst_key" InstallLocation "$default_dir"
+dir_unix=$(unix_path "$default_dir")
+for f in Murivale.exe Tessaban.exe Uninstall.exe ReadMe.txt; do
+  assert_file "$dir_unix/$f" "installed $f"
+done
+for f in Murivale Tessaban; do
+  cmp -s "$E2E_DIST/$f.exe" "$dir_unix/$f.exe" || e2e_fail "the installed $f.exe differs from $E2E_DIST/$f.exe"
+  assert_file "$start_menu/$f.lnk" "Start-menu entry for $f"
+done
+assert_reg "$uninst_key" UninstallString "\"$default_dir\\Uninstall.exe\""
+assert_reg "$uninst_key" QuietUninstallString "\"$default_dir\\Uninstall.exe\" /S"
+
+# --- Tessaban from the installed folder ------------------------------------------------------
+# Two sample images in a folder of their own; Tessaban opens on the configured folder.
+pictures=$(e2e_drive_c)/users/$user/Pictures
+[ -L "$pictures" ] && rm -f "$pictures"
+mkdir -p "$pictures/Walls"
+cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/stripes.gif" "$pictures/Walls/"
+folder="C:\\users\\$user\\Pictures\\Walls\\"
+
+# save_in_tessaban DIR: starts DIR's Tessaban, ticks the logon box (which must be unticked) and
+# saves; the window closes and the program ends.
+save_in_tessaban() {
+  e2e_reg_set "$config_key" FolderPath "$folder"
+  wineserver -w
+  e2e_start "$(unix_path "$1\\Tessaban.exe")"
+  local pid=$E2E_LAST_PID
+  e2e_wait_window "$tessaban_title"
+  sleep 1
+  e2e_keys "$E2E_WINDOW" alt+r
+  sleep 0.5
+  e2e_screenshot "tessaban-$2"
+  e2e_keys "$E2E_WINDOW" alt+s
+  e2e_wait_no_window "$tessaban_title" 20
+  e2e_wait_exit "$pid" 20 >/dev/null || true
+  wineserver -w
+}
+
+save_in_tessaban "$default_dir" installed
+logon_entry="$default_dir\\Murivale.exe /p %1"
+assert_reg "$run_key" Murivale "$logon_entry"
+assert_reg "$config_key" RunOnStartup 1
+assert_reg "$config_key" FolderPath "$folder"
+assert_reg "$config_key" BaseFile "$default_dir\\${user}_Base.bmp"
+assert_file "$dir_unix/${user}_Base.bmp" "the base bitmap in the program folder"
+
+# --- The logon ----------------------------------------------------------------------------------
+# Wine's boot program, run plainly on a fresh session, starts the Run entries as Windows does at
+# logon: the stored command line, as it stands, handed to CreateProcess.
+wineserver -k
+wineserver -w
+E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
+timeout 60 wineboot </dev/null >"$E2E_OUT/wine-$E2E_LOG_SEQ-wineboot.log" 2>&1
+wineserver -w
+wallpaper_bmp="$default_dir\\${user}_Wallpaper.bmp"
+assert_file "$dir_unix/${user}_Wallpaper.bmp" "the wallpaper bitmap made at logon"
+assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$wallpaper_bmp"
+current=$(e2e_reg_query "$config_key" CurrentFile) || e2e_fail "CurrentFile is missing after the logon"
+case "$current" in
+  sunrise.jpg | stripes.gif | "${folder}sunrise.jpg" | "${folder}stripes.gif") ;;
+  *) e2e_fail "CurrentFile after the logon names no image of the folder: '$current'" ;;
+esac
+e2e_log "the logon run applied $current"
+
+# --- Silent removal: the configuration stays --------------------------------------------------
+uninstall "$default_dir"
+for f in Murivale.exe Tessaban.exe Uninstall.exe ReadMe.txt "${user}_Wallpaper.bmp" "${user}_Base.bmp"; do
+  assert_no_file "$dir_unix/$f" "after the removal, $f"
+done
+assert_no_file "$dir_unix" "after the removal, the program folder"
+assert_no_file "$start_menu" "after the removal, the Start-menu folder"
+assert_no_reg "$run_key" Murivale
+e2e_reg_query "$uninst_key" DisplayName >/dev/null && e2e_fail "the uninstall entry is still there"
+assert_reg "$config_key" FolderPath "$folder"
+# The logon entry is gone, and the configuration says so.
+assert_reg "$config_key" RunOnStartup 0
+
+# --- A folder with a blank, and removal with /PURGE ---------------------------------------------
+blank_dir="C:\\users\\$user\\My Programs\\Murivale"
+# /D= takes the rest of the command line, blanks and all, without quotes; wine would quote one
+# argument with a blank, so the folder goes in as two that wine joins with a blank.
+install "/D=${blank_dir% *}" "${blank_dir##* }"
+assert_reg "$uninst_key" InstallLocation "$blank_dir"
+save_in_tessaban "$blank_dir" blank-folder
+# Tessaban quotes a path with a blank; the uninstaller knows that form as its own too.
+assert_reg "$run_key" Murivale "\"$blank_dir\\Murivale.exe\" /p %1"
+assert_file "$(unix_path "$blank_dir")/${user}_Base.bmp" "the base bitmap in the folder with a blank"
+uninstall "$blank_dir" /PURGE
+assert_no_file "$(unix_path "$blank_dir")" "after the removal, the folder with a blank"
+assert_no_reg "$run_key" Murivale
+e2e_reg_query "$config_key" FolderPath >/dev/null && e2e_fail "/PURGE left the configuration in place"
+
+# --- A logon entry of another copy stays ----------------------------------------------------------
+install
+other="Z:\\opt\\portable\\Murivale.exe /p %1"
+e2e_reg_set "$run_key" Murivale "$other"
+e2e_reg_set "$config_key" RunOnStartup 1
+uninstall "$default_dir"
+assert_no_file "$dir_unix" "after the removal, the program folder"
+assert_reg "$run_key" Murivale "$other"
+assert_reg "$config_key" RunOnStartup 1
+
+e2e_pass
