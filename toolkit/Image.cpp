@@ -1,14 +1,17 @@
 // Pictures: the pixel buffer, the header checks done before any decoder sees a file, the
-// 24-bit bitmap writer and the HIMETRIC size of a pixel length.
+// reading of a file for the backend's decoders, the 24-bit bitmap writer and the HIMETRIC size
+// of a pixel length.
 #include "toolkit/Image.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "common/Numeric.h"
 #include "common/Text.h"
 #include "toolkit/BmpHeader.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/DecodeFile.h"
 #include "toolkit/FileSystem.h"
 
 namespace tk {
@@ -168,6 +171,21 @@ ImageInfo ProbeImage(const std::vector<std::uint8_t>& file) {
     if (StartsWith(file, "GIF87a") || StartsWith(file, "GIF89a")) return ProbeGif(file);
     if (StartsWith(file, "BM")) return ProbeBmp(file);
     throw PictureError("The file is not a JPEG, GIF or bitmap picture.");
+}
+
+Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode) {
+    std::vector<std::uint8_t> file;
+    try {
+        file = fs::ReadFile(path);
+    } catch (const FileError& error) {
+        throw PictureError(error.what());
+    }
+    const ImageInfo info = ProbeImage(file);
+    try {
+        return decode(file, info);
+    } catch (const std::bad_alloc&) {
+        throw PictureError("There is not enough memory to decode the picture.");
+    }
 }
 
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap) {

@@ -20,7 +20,7 @@
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/SendKeys.h"
-#include "toolkit/win32/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace {
 

@@ -3,10 +3,9 @@
 // checks of ProbeImage first.
 #include <cstring>
 #include <limits>
-#include <new>
 #include <memory>
 
-#include "toolkit/FileSystem.h"
+#include "toolkit/DecodeFile.h"
 #include "toolkit/Image.h"
 #include "toolkit/headless/BmpDecoder.h"
 #include "toolkit/headless/GifDecoder.h"
@@ -62,25 +61,16 @@ Bitmap DecodeJpeg(const std::vector<std::uint8_t>& file, const ImageInfo& info) 
     return out;
 }
 
-}  // namespace
-
-Bitmap DecodeImageFile(const std::wstring& path) {
-    std::vector<std::uint8_t> file;
-    try {
-        file = fs::ReadFile(path);
-    } catch (const FileError& error) {
-        throw PictureError(error.what());
-    }
-    const ImageInfo info = ProbeImage(file);
-    try {
-        switch (info.format) {
-            case ImageFormat::Bmp: return headless::DecodeBmp(file);
-            case ImageFormat::Gif: return headless::DecodeGif(file);
-            default: return DecodeJpeg(file, info);
-        }
-    } catch (const std::bad_alloc&) {
-        throw PictureError("There is not enough memory to decode the picture.");
+Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+    switch (info.format) {
+        case ImageFormat::Bmp: return headless::DecodeBmp(file);
+        case ImageFormat::Gif: return headless::DecodeGif(file);
+        default: return DecodeJpeg(file, info);
     }
 }
+
+}  // namespace
+
+Bitmap DecodeImageFile(const std::wstring& path) { return DecodeImageFileWith(path, DecodeProbed); }
 
 }  // namespace tk

@@ -4,9 +4,11 @@
 
 #include <vector>
 
-#include "toolkit/win32/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace tk::win32 {
+
+using common::win32::UniqueKernelHandle;
 
 std::wstring FolderOfPath(const std::wstring& programPath) {
     const std::size_t slash = programPath.find_last_of(L"\\/");
@@ -62,7 +64,7 @@ bool AnotherInstanceRuns(const std::wstring& title) {
             if (c == L'\\') c = L'_';  // a backslash would name a namespace
         }
         ::SetLastError(ERROR_SUCCESS);
-        mutex.reset(::CreateMutexW(nullptr, FALSE, name.c_str()));
+        mutex.Reset(::CreateMutexW(nullptr, FALSE, name.c_str()));
         const DWORD error = ::GetLastError();
         // Access denied: the mutex exists, made by a copy running with other rights.
         another = error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED);

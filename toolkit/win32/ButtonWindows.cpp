@@ -3,9 +3,9 @@
 
 #include <commctrl.h>
 
+#include "common/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 namespace {
@@ -63,7 +63,7 @@ public:
         Refresh(Change::Flags);
     }
 
-    ~CheckBoxWindow() override { tip_.reset(); }
+    ~CheckBoxWindow() override { tip_.Reset(); }
 
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED) box_.OnUserToggle();  // last: may unload the form
@@ -75,7 +75,7 @@ public:
         return ParentBackBrush();
     }
 
-    HWND ToolTipWindow() const { return tip_.get(); }
+    HWND ToolTipWindow() const { return tip_.Get(); }
 
 protected:
     void Refresh(Change what) override {
@@ -102,21 +102,21 @@ private:
         if (!hwnd()) return;
         const std::wstring& text = box_.ToolTip();
         if (text.empty()) {
-            tip_.reset();
+            tip_.Reset();
             return;
         }
         TTTOOLINFOW info = ToolInfo();
         info.lpszText = const_cast<wchar_t*>(text.c_str());
         if (!tip_) {
-            tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+            tip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                          form().hwnd(), nullptr, ::GetModuleHandleW(nullptr),
                                          nullptr));
             if (!tip_) return;
-            ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            ::SendMessageW(tip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         } else {
-            ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+            ::SendMessageW(tip_.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
         }
     }
 

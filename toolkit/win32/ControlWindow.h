@@ -13,10 +13,14 @@
 #include <memory>
 #include <string>
 
+#include "common/win32/Handles.h"
 #include "toolkit/Backend.h"
 #include "toolkit/Controls.h"
 
 namespace tk::win32 {
+
+// The window code of the toolkit uses the handle owners by their short names.
+using namespace common::win32;
 
 class FormWindow;
 
@@ -60,6 +64,30 @@ protected:
     virtual bool HandleMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
                                LRESULT& /*result*/) {
         return false;
+    }
+
+    // For a window that paints all of its client area itself: WM_ERASEBKGND leaves the
+    // background alone, and WM_PAINT and WM_PRINTCLIENT both call `paint(dc)`. True when
+    // `message` was one of these three.
+    template <typename Paint>
+    bool HandlePaintMessage(UINT message, WPARAM wParam, LRESULT& result, Paint paint) const {
+        switch (message) {
+            case WM_ERASEBKGND:
+                result = 1;
+                return true;
+            case WM_PAINT: {
+                PaintScope scope(hwnd_);
+                paint(scope.Dc());
+                result = 0;
+                return true;
+            }
+            case WM_PRINTCLIENT:
+                paint(reinterpret_cast<HDC>(wParam));
+                result = 0;
+                return true;
+            default:
+                return false;
+        }
     }
 
     // The window the control lives in: its picture box, or the form.

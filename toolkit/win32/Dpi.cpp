@@ -1,13 +1,16 @@
 #include "toolkit/win32/Dpi.h"
 
-#include "toolkit/win32/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace tk::win32 {
+
+using common::win32::UniqueFont;
+using common::win32::WindowDc;
 
 int ScreenDpi() {
     static const int dpi = [] {
         WindowDc screen(nullptr);
-        const int value = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+        const int value = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
         return value > 0 ? value : 96;
     }();
     return dpi;
@@ -29,7 +32,7 @@ HFONT MessageFont() {
         }
         return UniqueFont(::CreateFontIndirectW(&face));
     }();
-    return font ? font.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    return font ? font.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 }  // namespace tk::win32

@@ -7,14 +7,14 @@
 #include <algorithm>
 
 #include "common/Text.h"
-#include "toolkit/win32/Handles.h"
+#include "common/win32/Handles.h"
 
 namespace tk::fs {
 
 namespace {
 
-using win32::UniqueFile;
-using win32::UniqueFind;
+using common::win32::UniqueFile;
+using common::win32::UniqueFind;
 
 constexpr std::size_t kRoomForNames = 14;  // a folder path must leave room for an 8.3 name
 constexpr DWORD kChunk = 1u << 20;

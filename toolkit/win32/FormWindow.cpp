@@ -127,7 +127,7 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     hwnd_ = ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(),
                               ws.style, x, y, width, height, owner, nullptr,
                               ::GetModuleHandleW(nullptr), this);
-    backBrush_.reset(::CreateSolidBrush(BackColor()));
+    backBrush_.Reset(::CreateSolidBrush(BackColor()));
     if (style.icon && style.border != BorderStyle::None) ApplyIcon();
 }
 
@@ -166,7 +166,7 @@ void FormWindow::Update(Change what) {
             ::SetWindowTextW(hwnd_, form_.Style().caption.c_str());
             break;
         case Change::Colors:
-            backBrush_.reset(::CreateSolidBrush(BackColor()));
+            backBrush_.Reset(::CreateSolidBrush(BackColor()));
             ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         default:
@@ -238,7 +238,7 @@ void FormWindow::PaintShapes(HDC dc, const PictureBox* container) const {
         const int width = TwipsToPx(b.width, dpi), height = TwipsToPx(b.height, dpi);
         if (width <= 0 || height <= 0) continue;
         UniquePen pen(::CreatePen(PS_SOLID, 1, ToColorRef(shape.BorderColor())));
-        SelectScope usePen(dc, pen.get());
+        SelectScope usePen(dc, pen.Get());
         SelectScope noFill(dc, ::GetStockObject(NULL_BRUSH));
         ::Rectangle(dc, left, top, left + width, top + height);
     }
@@ -387,23 +387,23 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT routed = 0;
     if (RouteChildMessage(message, wParam, lParam, routed)) return routed;  // may unload
 
+    const auto fillBackground = [this, window](HDC dc) {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::FillRect(dc, &client, backBrush_.Get());
+    };
     switch (message) {
-        case WM_ERASEBKGND: {
-            RECT client{};
-            ::GetClientRect(window, &client);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &client, backBrush_.get());
+        case WM_ERASEBKGND:
+            fillBackground(reinterpret_cast<HDC>(wParam));
             return 1;
-        }
         case WM_PAINT: {
             PaintScope paint(window);
-            PaintShapes(paint.dc(), nullptr);
+            PaintShapes(paint.Dc(), nullptr);
             return 0;
         }
         case WM_PRINTCLIENT: {
             const auto dc = reinterpret_cast<HDC>(wParam);
-            RECT client{};
-            ::GetClientRect(window, &client);
-            ::FillRect(dc, &client, backBrush_.get());
+            fillBackground(dc);
             PaintShapes(dc, nullptr);
             return 0;
         }

@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "common/win32/Handles.h"
 #include "toolkit/Backend.h"
 #include "toolkit/Form.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 
@@ -35,7 +35,7 @@ public:
     Form& form() const { return form_; }
     HWND hwnd() const { return hwnd_; }
     COLORREF BackColor() const;
-    HBRUSH BackBrush() const { return backBrush_.get(); }
+    HBRUSH BackBrush() const { return backBrush_.Get(); }
 
     // The form whose top-level window this is, or null for any other window.
     static FormWindow* FromWindow(HWND window);
@@ -67,7 +67,7 @@ private:
 
     Form& form_;
     HWND hwnd_ = nullptr;
-    UniqueBrush backBrush_;
+    common::win32::UniqueBrush backBrush_;
     bool shown_ = false;
     std::vector<ControlWindow*> controls_;
 };

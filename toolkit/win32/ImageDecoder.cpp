@@ -11,9 +11,8 @@
 
 #include <atomic>
 #include <cstdio>
-#include <new>
 
-#include "toolkit/FileSystem.h"
+#include "toolkit/DecodeFile.h"
 #include "toolkit/Image.h"
 #include "toolkit/win32/Decoders.h"
 #include "toolkit/win32/ImageDecoder.h"
@@ -85,19 +84,11 @@ void PlacePixels(const std::vector<std::uint32_t>& pixels, int width, int height
 }  // namespace win32
 
 Bitmap DecodeImageFile(const std::wstring& path) {
-    std::vector<std::uint8_t> file;
-    try {
-        file = fs::ReadFile(path);
-    } catch (const FileError& error) {
-        throw PictureError(error.what());
-    }
-    const ImageInfo info = ProbeImage(file);
-    win32::EnsureComOnThisThread();
-    try {
-        return win32::Decode(file, info);
-    } catch (const std::bad_alloc&) {
-        throw PictureError("There is not enough memory to decode the picture.");
-    }
+    return DecodeImageFileWith(
+        path, [](const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+            win32::EnsureComOnThisThread();
+            return win32::Decode(file, info);
+        });
 }
 
 }  // namespace tk

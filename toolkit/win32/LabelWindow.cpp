@@ -1,9 +1,9 @@
 // Labels: text painted by the label itself over what lies behind it (the form's colour, or the
 // picture box's surface), so that a label in a picture box looks transparent.
+#include "common/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 namespace {
@@ -28,27 +28,12 @@ protected:
     }
 
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
-        switch (message) {
-            case WM_ERASEBKGND:
-                result = 1;
-                return true;
-            case WM_PAINT: {
-                PaintScope paint(hwnd());
-                Paint(paint.dc());
-                result = 0;
-                return true;
-            }
-            case WM_PRINTCLIENT:
-                Paint(reinterpret_cast<HDC>(wParam));
-                result = 0;
-                return true;
-            case WM_NCHITTEST:
-                // Clicks fall through to what lies behind, as on a painted caption.
-                result = HTTRANSPARENT;
-                return true;
-            default:
-                return false;
+        if (message == WM_NCHITTEST) {
+            // Clicks fall through to what lies behind, as on a painted caption.
+            result = HTTRANSPARENT;
+            return true;
         }
+        return HandlePaintMessage(message, wParam, result, [this](HDC dc) { Paint(dc); });
     }
 
 private:

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
+#include "common/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 namespace {
@@ -96,7 +96,7 @@ public:
         const int indent = ::MulDiv(8, dpi, 96);
         int x = item.rcItem.left + ::MulDiv(2, dpi, 96) + entry.depth * indent;
         const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - icon) / 2;
-        if (const HICON glyph = open ? openIcon_.get() : closedIcon_.get()) {
+        if (const HICON glyph = open ? openIcon_.Get() : closedIcon_.Get()) {
             ::DrawIconEx(dc, x, y, glyph, icon, icon, 0, nullptr, DI_NORMAL);
         } else {
             DrawFolder(dc, x, y, icon, open);
@@ -137,9 +137,9 @@ private:
 
     int ItemHeight() const {
         WindowDc screen(nullptr);
-        SelectScope font(screen.get(), MessageFont());
+        SelectScope font(screen.Get(), MessageFont());
         TEXTMETRICW metrics{};
-        ::GetTextMetricsW(screen.get(), &metrics);
+        ::GetTextMetricsW(screen.Get(), &metrics);
         const int icon = ::MulDiv(16, ScreenDpi(), 96);
         return std::max<int>(metrics.tmHeight, icon) + ::MulDiv(2, ScreenDpi(), 96);
     }
@@ -149,12 +149,12 @@ private:
         SHFILEINFOW info{};
         const UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
         if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), flags)) {
-            closedIcon_.reset(info.hIcon);
+            closedIcon_.Reset(info.hIcon);
         }
         info = {};
         if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
                              flags | SHGFI_OPENICON)) {
-            openIcon_.reset(info.hIcon);
+            openIcon_.Reset(info.hIcon);
         }
     }
 
@@ -162,8 +162,8 @@ private:
     static void DrawFolder(HDC dc, int x, int y, int size, bool open) {
         UniqueBrush fill(::CreateSolidBrush(open ? RGB(255, 230, 140) : RGB(240, 200, 80)));
         UniquePen edge(::CreatePen(PS_SOLID, 1, RGB(150, 110, 20)));
-        SelectScope usePen(dc, edge.get());
-        SelectScope useBrush(dc, fill.get());
+        SelectScope usePen(dc, edge.Get());
+        SelectScope useBrush(dc, fill.Get());
         const int tab = size / 3;
         ::Rectangle(dc, x, y + size / 8, x + tab, y + size / 4 + 1);
         ::Rectangle(dc, x, y + size / 4, x + size, y + size - size / 8);

@@ -9,10 +9,16 @@
 
 #include <cstring>
 
+#include "common/win32/Handles.h"
 #include "toolkit/win32/Decoders.h"
-#include "toolkit/win32/Handles.h"
 
 namespace tk::win32 {
+
+using common::win32::ComPtr;
+using common::win32::SelectScope;
+using common::win32::UniqueBitmap;
+using common::win32::UniqueGlobal;
+using common::win32::UniqueMemoryDc;
 
 namespace {
 
@@ -68,7 +74,7 @@ std::vector<std::uint32_t> Render(IPicture* picture, int width, int height) {
     CheckHr(picture->get_Width(&himetricWidth), "get_Width");
     CheckHr(picture->get_Height(&himetricHeight), "get_Height");
     {
-        const SelectedObject selected(dc.Get(), section.Get());
+        const SelectScope selected(dc.Get(), section.Get());
         CheckHr(picture->Render(dc.Get(), 0, 0, width, height, 0, himetricHeight, himetricWidth, -himetricHeight,
                                 nullptr),
                 "Render");

@@ -7,7 +7,6 @@
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 namespace {
@@ -37,23 +36,7 @@ protected:
 
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (RouteChildMessage(message, wParam, lParam, result)) return true;  // may unload
-        switch (message) {
-            case WM_ERASEBKGND:
-                result = 1;
-                return true;
-            case WM_PAINT: {
-                PaintScope paint(hwnd());
-                Paint(paint.dc());
-                result = 0;
-                return true;
-            }
-            case WM_PRINTCLIENT:
-                Paint(reinterpret_cast<HDC>(wParam));
-                result = 0;
-                return true;
-            default:
-                return false;
-        }
+        return HandlePaintMessage(message, wParam, result, [this](HDC dc) { Paint(dc); });
     }
 
 private:

@@ -12,7 +12,7 @@ constexpr wchar_t kTimerClass[] = L"TkTimerHost";
 }  // namespace
 
 HWND TimerHost::Window() {
-    if (window_) return window_.get();
+    if (window_) return window_.Get();
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -20,9 +20,9 @@ HWND TimerHost::Window() {
     wc.hInstance = instance;
     wc.lpszClassName = kTimerClass;
     ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-    window_.reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    window_.Reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     instance, this));
-    return window_.get();
+    return window_.Get();
 }
 
 LRESULT CALLBACK TimerHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,7 +58,7 @@ void TimerHost::Start(Timer& timer, int intervalMs) {
 void TimerHost::Stop(Timer& timer) {
     const auto known = ids_.find(&timer);
     if (known == ids_.end()) return;
-    if (window_) ::KillTimer(window_.get(), known->second);
+    if (window_) ::KillTimer(window_.Get(), known->second);
     timers_.erase(known->second);
     ids_.erase(known);
 }
@@ -66,7 +66,7 @@ void TimerHost::Stop(Timer& timer) {
 void TimerHost::Elapsed(UINT_PTR id) {
     const auto found = timers_.find(id);
     if (found == timers_.end()) {
-        ::KillTimer(window_.get(), id);  // a stray tick of a timer stopped meanwhile
+        ::KillTimer(window_.Get(), id);  // a stray tick of a timer stopped meanwhile
         return;
     }
     // The tick may stop this timer, or unload its form and so destroy it: nothing here is

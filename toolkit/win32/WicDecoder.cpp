@@ -4,10 +4,12 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include "common/win32/Handles.h"
 #include "toolkit/win32/Decoders.h"
-#include "toolkit/win32/Handles.h"
 
 namespace tk::win32 {
+
+using common::win32::ComPtr;
 
 namespace {
 

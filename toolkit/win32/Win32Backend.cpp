@@ -15,6 +15,8 @@ namespace tk {
 Backend& CurrentBackend() { return win32::Win32(); }
 
 namespace win32 {
+
+using common::win32::UniqueKernelHandle;
 namespace {
 
 constexpr wchar_t kOwnerClass[] = L"TkHiddenOwner";
@@ -175,20 +177,20 @@ void Win32Backend::WaitForKeys() {
     // Another program's window: wait until it has taken its input and is idle again.
     UniqueKernelHandle other(
         ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process));
-    if (other) ::WaitForInputIdle(other.get(), kKeyWaitMs);
+    if (other) ::WaitForInputIdle(other.Get(), kKeyWaitMs);
 }
 
 HWND Win32Backend::HiddenOwner() {
-    if (owner_) return owner_.get();
+    if (owner_) return owner_.Get();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = kOwnerClass;
     ::RegisterClassExW(&wc);
-    owner_.reset(::CreateWindowExW(0, kOwnerClass, AppTitle().c_str(), WS_POPUP, 0, 0, 0, 0,
+    owner_.Reset(::CreateWindowExW(0, kOwnerClass, AppTitle().c_str(), WS_POPUP, 0, 0, 0, 0,
                                    nullptr, nullptr, wc.hInstance, nullptr));
-    return owner_.get();
+    return owner_.Get();
 }
 
 }  // namespace win32

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
+#include "common/win32/Handles.h"
 #include "toolkit/Backend.h"
 #include "toolkit/win32/Timers.h"
-#include "toolkit/win32/Win32Handles.h"
 
 namespace tk::win32 {
 
@@ -43,7 +43,7 @@ private:
     void WaitForKeys();
 
     TimerHost timers_;
-    UniqueWindow owner_;
+    common::win32::UniqueWindow owner_;
     HCURSOR pointerCursor_ = nullptr;
     bool quit_ = false;
 };
