@@ -17,19 +17,16 @@ int ScreenDpi() {
 }
 
 HFONT MessageFont() {
+    // The layouts are measured in twips for the 8-point dialog face, so that face is used at
+    // every resolution, whatever message font the system prefers (a larger one would no longer
+    // fit the buttons and labels).
     static const UniqueFont font = [] {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
         LOGFONTW face{};
-        if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-            face = metrics.lfMessageFont;
-        } else {
-            // 8 points of the stock dialog face.
-            face.lfHeight = -::MulDiv(8, ScreenDpi(), 72);
-            face.lfWeight = FW_NORMAL;
-            face.lfCharSet = DEFAULT_CHARSET;
-            lstrcpynW(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
-        }
+        face.lfHeight = -::MulDiv(8, ScreenDpi(), 72);
+        face.lfWeight = FW_NORMAL;
+        face.lfCharSet = DEFAULT_CHARSET;
+        face.lfQuality = DEFAULT_QUALITY;
+        lstrcpynW(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
         return UniqueFont(::CreateFontIndirectW(&face));
     }();
     return font ? font.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));

@@ -98,9 +98,11 @@ void Win32Backend::SetMousePointer(int pointer) {
 
 int Win32Backend::MessageBox(const std::wstring& text, int style, const std::wstring& title,
                              WindowHandle owner) {
-    const auto window = reinterpret_cast<HWND>(owner);
+    // Without an owner given, the box belongs to the program's active window, which then gets
+    // the activation and the keyboard back when the box closes. With no active window at all
+    // (a start-up message), every window of the program waits for the box.
+    HWND window = owner ? reinterpret_cast<HWND>(owner) : ::GetActiveWindow();
     UINT flags = static_cast<UINT>(style) | MB_SETFOREGROUND;
-    // Without an owner, every window of the program waits for the box.
     if (!window) flags |= MB_TASKMODAL;
     return ::MessageBoxW(window, text.c_str(), title.c_str(), flags);
 }

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The black cover of an HTML-rendered desktop. Wine has no such desktop, so FakeDesktop.exe
+# (tests/e2e/fake_desktop) stands in for it: a "Progman" window whose view holds an
+# "Internet Explorer_Server" and a "SysListView32" that logs the key presses it receives.
+# "Use Random Background" then covers the screen in black behind the choice window for about
+# 750 ms while the desktop is asked to refresh (one F5 press per change), and gives the buttons
+# back; "Use Default Background" refreshes without a cover and ends the program.
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+e2e_init "$@"
+
+export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
+export USER=mvtester   # the login name Wine reports, and so the bitmap's name
+
+# --- Local helpers --------------------------------------------------------------------------
+
+reg_sz() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }
+
+reg_import() {
+  local file
+  file=$(mktemp "$E2E_WORK/import.XXXXXX")
+  { echo REGEDIT4; echo; cat; } >"$file"
+  wine regedit /S "$(e2e_win_path "$file")" </dev/null >/dev/null 2>&1 ||
+    e2e_fail "registry import failed: $(cat "$file")"
+}
+
+find_fake_desktop() {
+  local candidate
+  for candidate in "${FAKE_DESKTOP:-}" "$E2E_DIST/FakeDesktop.exe" \
+                   $(ls -t "$E2E_REPO"/build/*/tests/e2e/fake_desktop/FakeDesktop.exe 2>/dev/null); do
+    [ -n "$candidate" ] && [ -f "$candidate" ] && { echo "$candidate"; return 0; }
+  done
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || return 1
+  x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -static -municode \
+    -o "$E2E_WORK/FakeDesktop.exe" "$E2E_LIB_DIR/fake_desktop/FakeDesktop.cpp" >&2 || return 1
+  echo "$E2E_WORK/FakeDesktop.exe"
+}
+probe() { timeout 20 wine "$fake_desktop" --probe </dev/null 2>/dev/null | tr -d '\r'; }
+
+program=$E2E_WORK/program
+mkdir -p "$program"
+assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
+cp "$E2E_DIST/Murivale.exe" "$program/"
+exe=$program/Murivale.exe
+bitmap=$program/${USER}_Wallpaper.bmp
+
+
+configure() { # FOLDER
+  reg_import <<EOF
+[HKEY_CURRENT_USER\\Software\\Murivale]
+"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
+"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
+"CurrentFile"=""
+EOF
+}
+current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
+
+# corner_colour: the colour of the screen's top-left corner, "R,G,B".
+corner_colour() {
+  xwd -root -silent 2>/dev/null | convert xwd:- -crop 1x1+20+20 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:
+}
+desktop_colour="58,110,165"   # FakeDesktop's
+
+# keydowns: the number of key presses the desktop's icon view has received.
+keydowns() { grep -c '^WM_KEYDOWN' "$log" 2>/dev/null; }
+
+# random_cycle KEY WHAT: presses KEY on the choice window and follows one change: the black
+# cover comes up behind the choice window, stays about 750 ms and goes; one more F5 key press
+# reached the icon view; the picture changed. Sets cover_ms.
+random_cycle() {
+  local key=$1 what=$2 before_keys before_file seen_black=0 t_black=0 t_gone=0 n now
+  before_keys=$(keydowns)
+  before_file=$(current_file)
+  e2e_keys "$choice" "$key"
+  for ((n = 0; n < 100; n++)); do
+    now=$(corner_colour)
+    if ((!seen_black)) && [ "$now" = "0,0,0" ]; then
+      seen_black=1
+      t_black=$(date +%s%N)
+      e2e_screenshot "cover-$what"
+    elif ((seen_black)) && [ "$now" = "$desktop_colour" ]; then
+      t_gone=$(date +%s%N)
+      break
+    fi
+    sleep 0.05
+  done
+  ((seen_black)) || e2e_fail "$what: no black cover appeared"
+  ((t_gone)) || e2e_fail "$what: the black cover did not go away"
+  cover_ms=$(((t_gone - t_black) / 1000000))
+  e2e_log "$what: the cover was seen for about $cover_ms ms"
+  # Screenshots are slow: the cover is seen for less than its time, but not much more.
+  ((cover_ms >= 300 && cover_ms <= 2500)) || e2e_fail "$what: the cover stayed $cover_ms ms, expected about 750"
+  assert_eq $((before_keys + 1)) "$(keydowns)" "$what: F5 presses received by the icon view"
+  assert_eq "WM_KEYDOWN wParam=0x74 lParam=0x3f0001" "$(grep '^WM_KEYDOWN' "$log" | tail -n 1 | tr -d '\r')" \
+    "$what: the key press"
+  # While the desktop refreshed: the choice window in front (topmost), the cover right behind
+  # it over the whole screen.
+  local during
+  during=$(tr -d '\r' <"$log" | awk -v k=$((before_keys + 1)) '/^WM_KEYDOWN/ { n++; next } n == k && /^window/' |
+    grep -v 'title=Default IME' | head -n 2 | sed -E 's/ foreground=[01]//')
+  printf '%s\n' "$during" >"$E2E_OUT/windows-$what.txt"
+  assert_eq "window topmost=1 rect=428,303,595,465 title=Murivale
+window topmost=0 rect=0,0,1024,768 title=" "$during" "$what: front windows during the refresh"
+  assert_ne "$before_file" "$(current_file)" "$what: CurrentFile"
+  sleep 0.3
+}
+
+# --- Set-up ------------------------------------------------------------------------------------
+
+e2e_display 1024x768
+e2e_prefix winxp
+# No Wine desktop: Wine has no "Progman" window of its own then, so the stand-in is the one
+# found.
+reg_import <<'EOF'
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+EOF
+fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
+drive_c=$(e2e_drive_c)
+base=$drive_c/base.bmp
+convert -size 320x240 xc:'#ff8000' -type TrueColor "BMP3:$base"
+pictures=$drive_c/pictures
+mkdir -p "$pictures"
+cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/stripes.gif" "$E2E_REPO/samples/checkers.bmp" "$pictures/"
+configure "$pictures"
+
+log=$E2E_WORK/desktop-keys.log
+: >"$log"
+e2e_start "$fake_desktop" "$(e2e_win_path "$log")"
+for ((n = 0; n < 100; n++)); do
+  grep -q '^ready' "$log" && break
+  sleep 0.1
+done
+grep -q '^ready' "$log" || e2e_fail "the stand-in desktop did not start: $(cat "$log")"
+probe | grep -q '^Progman=0*[1-9a-f]' || e2e_fail "FindWindow does not find the stand-in desktop"
+assert_eq "$desktop_colour" "$(corner_colour)" "desktop colour before Murivale starts"
+
+# --- Random choices on an HTML desktop ------------------------------------------------------------
+e2e_start "$exe"
+pid=$E2E_LAST_PID
+e2e_wait_window "Murivale"
+choice=$E2E_WINDOW
+sleep 0.5
+assert_eq 0 "$(keydowns)" "key presses before any choice"
+random_cycle Return first-random
+# The buttons are back with the focus on "Use Random Background": Space presses it.
+random_cycle space second-random
+cp "$log" "$E2E_OUT/desktop-keys.log"
+
+# "Use Default Background" shows no cover; the desktop is still asked to refresh, and the
+# program ends.
+x=428; y=303
+e2e_click $((x + 3 + 80)) $((y + 25 + 40 + 12))
+e2e_wait_exit "$pid" 15
+assert_eq 0 "$?" "exit code after Use Default Background"
+assert_eq 3 "$(keydowns)" "F5 presses after Use Default Background"
+assert_eq "$(e2e_win_path "$base")" "$(current_file)" "CurrentFile after Use Default Background"
+assert_eq "$desktop_colour" "$(corner_colour)" "desktop colour after the program ended"
+cp "$log" "$E2E_OUT/desktop-keys.log"
+
+e2e_pass

@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# The picture browser: it opens on the wallpaper in force, previews each entry the arrow keys
+# pass over at the size it would have on the screen, reports a file that is no picture and goes
+# on working, applies the chosen picture with Select (Enter) and hands back to the choice window
+# with the focus on "Select Custom Background"; Cancel (Esc) changes nothing.
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+e2e_init "$@"
+
+export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
+export USER=mvtester   # the login name Wine reports, and so the bitmap's name
+
+# --- Local helpers --------------------------------------------------------------------------
+
+reg_sz() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }
+
+reg_import() {
+  local file
+  file=$(mktemp "$E2E_WORK/import.XXXXXX")
+  { echo REGEDIT4; echo; cat; } >"$file"
+  wine regedit /S "$(e2e_win_path "$file")" </dev/null >/dev/null 2>&1 ||
+    e2e_fail "registry import failed: $(cat "$file")"
+}
+
+find_fake_desktop() {
+  local candidate
+  for candidate in "${FAKE_DESKTOP:-}" "$E2E_DIST/FakeDesktop.exe" \
+                   $(ls -t "$E2E_REPO"/build/*/tests/e2e/fake_desktop/FakeDesktop.exe 2>/dev/null); do
+    [ -n "$candidate" ] && [ -f "$candidate" ] && { echo "$candidate"; return 0; }
+  done
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || return 1
+  x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -static -municode \
+    -o "$E2E_WORK/FakeDesktop.exe" "$E2E_LIB_DIR/fake_desktop/FakeDesktop.cpp" >&2 || return 1
+  echo "$E2E_WORK/FakeDesktop.exe"
+}
+probe() { timeout 20 wine "$fake_desktop" --probe </dev/null 2>/dev/null | tr -d '\r'; }
+
+program=$E2E_WORK/program
+mkdir -p "$program"
+assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
+cp "$E2E_DIST/Murivale.exe" "$program/"
+exe=$program/Murivale.exe
+bitmap=$program/${USER}_Wallpaper.bmp
+
+
+current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
+
+# bmp_size FILE: "WIDTH HEIGHT" of a well-formed bitmap file (magic, size field); fails else.
+bmp_size() {
+  python3 - "$1" <<'PY' || e2e_fail "wallpaper bitmap $1 is not a well-formed bitmap"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+assert data[:2] == b"BM" and struct.unpack_from("<I", data, 2)[0] == len(data)
+w, h = struct.unpack_from("<ii", data, 18)
+print(w, abs(h))
+PY
+}
+
+# browser_window: the id of the visible picture browser (the wider window titled Murivale).
+browser_window() {
+  local id w
+  for id in $(e2e_find_window "Murivale"); do
+    read -r _ _ w _ <<<"$(e2e_window_geometry "$id")"
+    ((w > 300)) && { echo "$id"; return 0; }
+  done
+  return 1
+}
+wait_browser() {
+  for ((n = 0; n < 50; n++)); do
+    browser=$(browser_window) && { sleep 0.7; return 0; }
+    sleep 0.1
+  done
+  e2e_fail "the picture browser is not shown"
+}
+
+# preview NAME COLOUR: screenshot NAME; prints "WIDTH HEIGHT" of the area of the browser
+# that shows COLOUR (0 0 when none does). The browser's list and buttons hold no such colour.
+preview() {
+  local x y w h geo
+  e2e_screenshot "$1"
+  read -r x y w h <<<"$(e2e_window_geometry "$browser")"
+  geo=$(convert "$E2E_SHOT" -crop "${w}x$h+$x+$y" +repage -fuzz 12% -fill black +opaque "$2" \
+    -fill white -opaque "$2" -format '%@' info:)
+  if [[ "$geo" =~ ^([0-9]+)x([0-9]+)\+ ]] && ((BASH_REMATCH[1] < w)); then
+    echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]}"
+  else
+    echo "0 0"
+  fi
+}
+
+# labels: the texts of the browser's visible labels, one a line.
+labels() { probe | sed -n 's/^  child class=TkLabel text=//p'; }
+
+near() { # A B TOLERANCE
+  local d=$(($1 - $2)); ((d < 0)) && d=$((-d)); ((d <= $3))
+}
+
+# --- Set-up ------------------------------------------------------------------------------------
+
+e2e_display 1024x768
+e2e_prefix winxp
+reg_import <<'EOF'
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+EOF
+fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
+drive_c=$(e2e_drive_c)
+base=$drive_c/base.bmp
+convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
+pictures=$drive_c/pictures
+mkdir -p "$pictures"
+# Flat colours: a screen-sized red picture, a half-sized green one, a quarter-sized blue one,
+# and a file that is no picture at all, sorted in this order.
+convert -size 1024x768 xc:'#ff0000' -type TrueColor "BMP3:$pictures/a-red.bmp"
+convert -size 512x384 xc:'#00ff00' -type TrueColor "BMP3:$pictures/b-green.bmp"
+convert -size 256x192 xc:'#0000ff' "$pictures/c-blue.gif"
+head -c 5000 /dev/urandom >"$pictures/d-broken.jpg"
+# The wallpaper in force is Murivale's own bitmap, made from b-green.bmp.
+cp "$pictures/b-green.bmp" "$bitmap"
+reg_import <<EOF
+[HKEY_CURRENT_USER\\Software\\Murivale]
+"FolderPath"=$(reg_sz "$(e2e_win_path "$pictures")\\")
+"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
+"CurrentFile"=$(reg_sz "$(e2e_win_path "$pictures/b-green.bmp")")
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General]
+"Wallpaper"=$(reg_sz "$(e2e_win_path "$bitmap")")
+EOF
+
+e2e_start "$exe"
+pid=$E2E_LAST_PID
+e2e_wait_window "Murivale"
+choice=$E2E_WINDOW
+read -r x y w h <<<"$(e2e_window_geometry "$choice")"
+border=$(((w - 161) / 2))
+client_x=$((x + border)); client_y=$((y + h - 137 - border))
+sleep 0.5
+
+# --- Opening: the wallpaper in force is selected and previewed ----------------------------------
+e2e_click $((client_x + 80)) $((client_y + 8 + 64 + 12))   # "Select Custom Background"
+wait_browser
+read -r gw gh <<<"$(preview open-green '#00ff00')"
+((gw > 0)) || e2e_fail "the browser does not preview the wallpaper in force (b-green.bmp)"
+assert_contains "$(labels)" "512x384" "image size of b-green.bmp"
+
+# --- Arrow keys: every entry passed over is previewed at its size on the screen ------------------
+e2e_keys "$browser" Up
+sleep 0.7
+read -r rw rh <<<"$(preview up-red '#ff0000')"
+((rw > 100)) || e2e_fail "Up does not preview a-red.bmp"
+assert_contains "$(labels)" "1024x768" "image size of a-red.bmp"
+# The screen-sized picture fills the preview; the half-sized one took half of it each way.
+near $((2 * gw)) "$rw" 3 && near $((2 * gh)) "$rh" 3 ||
+  e2e_fail "previews: a-red ${rw}x$rh, b-green ${gw}x$gh (expected half the size)"
+e2e_keys "$browser" Down Down
+sleep 0.7
+read -r bw bh <<<"$(preview down-blue '#0000ff')"
+near $((4 * bw)) "$rw" 4 && near $((4 * bh)) "$rh" 4 ||
+  e2e_fail "previews: a-red ${rw}x$rh, c-blue ${bw}x$bh (expected a quarter of the size)"
+
+# --- A file that is no picture: the message, the previous preview stays, the dialog works on ----
+e2e_keys "$browser" Down
+sleep 0.7
+read -r ew eh <<<"$(preview broken '#0000ff')"
+texts=$(labels)
+assert_contains "$texts" "Picture could not load." "labels on the broken file"
+assert_contains "$texts" "256x192" "image size kept from the previous preview"
+assert_eq "$bw $bh" "$ew $eh" "preview left standing under the message"
+e2e_keys "$browser" Up
+sleep 0.7
+texts=$(labels)
+[[ "$texts" != *"Picture could not load."* ]] || e2e_fail "the message stays on a good picture"
+
+# --- Select: applied, the choice window comes back with the focus on Select Custom ---------------
+e2e_keys "$browser" Return
+for ((n = 0; n < 40; n++)); do
+  [ "$(current_file)" = "$(e2e_win_path "$pictures/c-blue.gif")" ] && break
+  sleep 0.25
+done
+assert_eq "$(e2e_win_path "$pictures/c-blue.gif")" "$(current_file)" "CurrentFile after Select"
+assert_eq "256 192" "$(bmp_size "$bitmap")" "size of the converted c-blue.gif"
+assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$(e2e_win_path "$bitmap")"
+browser_window >/dev/null && e2e_fail "the browser is still shown after Select"
+assert_window "Murivale"
+sleep 1.5
+e2e_screenshot choice-after-select
+e2e_keys "$choice" space      # the focused button: "Select Custom Background"
+wait_browser
+read -r bw2 _ <<<"$(preview reopened-blue '#0000ff')"
+((bw2 > 0)) || e2e_fail "the reopened browser does not preview the applied c-blue.gif"
+
+# --- Cancel: nothing changes, the choice window comes back ----------------------------------------
+applied=$(md5sum <"$bitmap")
+e2e_keys "$browser" Up
+sleep 0.7
+e2e_keys "$browser" Escape
+sleep 1
+browser_window >/dev/null && e2e_fail "the browser is still shown after Cancel"
+assert_eq "$(e2e_win_path "$pictures/c-blue.gif")" "$(current_file)" "CurrentFile after Cancel"
+assert_eq "$applied" "$(md5sum <"$bitmap")" "wallpaper bitmap after Cancel"
+e2e_keys "$choice" space      # the focus is on "Select Custom Background" again
+wait_browser
+read -r bw3 _ <<<"$(preview after-cancel '#0000ff')"
+((bw3 > 0)) || e2e_fail "after Cancel the browser does not stand on the wallpaper in force"
+e2e_keys "$browser" Escape
+sleep 1
+e2e_keys "$choice" Escape
+e2e_wait_exit "$pid" 15
+assert_eq 0 "$?" "exit code"
+
+e2e_pass
