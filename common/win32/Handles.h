@@ -49,10 +49,6 @@ public:
         if (old != Traits::Invalid()) Traits::Close(old);
     }
 
-    // The same as Get and Reset, in the standard library's spelling (std::unique_ptr).
-    Type get() const { return Get(); }
-    void reset(Type handle = Traits::Invalid()) { Reset(handle); }
-
 private:
     Type handle_ = Traits::Invalid();
 };
@@ -125,7 +121,6 @@ public:
     }
 
     HDC Get() const { return dc_; }
-    HDC get() const { return dc_; }  // the standard library's spelling of Get
 
 private:
     HWND window_;

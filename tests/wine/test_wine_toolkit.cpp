@@ -332,12 +332,12 @@ TEST_F(ToolkitForm, MaximizedFramelessFormCoversTheScreenInBlack) {
     EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
 
     // The background the form erases to.
-    tk::win32::WindowDc screen(nullptr);
-    tk::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
-    tk::win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 8, 8));
-    tk::win32::SelectScope use(memory.get(), bitmap.get());
-    ::SendMessageW(WindowOf(f), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
-    EXPECT_EQ(::GetPixel(memory.get(), 4, 4), RGB(0, 0, 0));
+    common::win32::WindowDc screen(nullptr);
+    common::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
+    common::win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), 8, 8));
+    common::win32::SelectScope use(memory.Get(), bitmap.Get());
+    ::SendMessageW(WindowOf(f), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
+    EXPECT_EQ(::GetPixel(memory.Get(), 4, 4), RGB(0, 0, 0));
 }
 
 // --- Lists and check boxes ---------------------------------------------------------------------
@@ -673,18 +673,18 @@ public:
     explicit Snapshot(HWND window) {
         RECT r{};
         ::GetClientRect(window, &r);
-        tk::win32::WindowDc screen(nullptr);
-        dc_.reset(::CreateCompatibleDC(screen.get()));
-        bitmap_.reset(::CreateCompatibleBitmap(screen.get(), std::max(1L, r.right), std::max(1L, r.bottom)));
-        old_ = ::SelectObject(dc_.get(), bitmap_.get());
-        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.get()), PRF_CLIENT);
+        common::win32::WindowDc screen(nullptr);
+        dc_.Reset(::CreateCompatibleDC(screen.Get()));
+        bitmap_.Reset(::CreateCompatibleBitmap(screen.Get(), std::max(1L, r.right), std::max(1L, r.bottom)));
+        old_ = ::SelectObject(dc_.Get(), bitmap_.Get());
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()), PRF_CLIENT);
     }
-    ~Snapshot() { ::SelectObject(dc_.get(), old_); }
-    COLORREF At(int x, int y) const { return ::GetPixel(dc_.get(), x, y); }
+    ~Snapshot() { ::SelectObject(dc_.Get(), old_); }
+    COLORREF At(int x, int y) const { return ::GetPixel(dc_.Get(), x, y); }
 
 private:
-    tk::win32::UniqueMemoryDc dc_;
-    tk::win32::UniqueBitmap bitmap_;
+    common::win32::UniqueMemoryDc dc_;
+    common::win32::UniqueBitmap bitmap_;
     HGDIOBJ old_ = nullptr;
 };
 
@@ -764,8 +764,3 @@ TEST(ToolkitIdentity, OnlyInstanceAndOwnWindowsAreNotActivated) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

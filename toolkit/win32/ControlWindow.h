@@ -19,8 +19,17 @@
 
 namespace tk::win32 {
 
-// The window code of the toolkit uses the handle owners by their short names.
-using namespace common::win32;
+// The handle owners the window code uses, by their short names.
+using common::win32::PaintScope;
+using common::win32::SelectScope;
+using common::win32::UniqueBitmap;
+using common::win32::UniqueBrush;
+using common::win32::UniqueFont;
+using common::win32::UniqueIcon;
+using common::win32::UniqueMemoryDc;
+using common::win32::UniquePen;
+using common::win32::UniqueWindow;
+using common::win32::WindowDc;
 
 class FormWindow;
 
