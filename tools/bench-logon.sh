@@ -3,12 +3,15 @@
 # its end, on two folders:
 #   1. ten small sample pictures (copies of samples/, cycled);
 #   2. N links to one 24-megapixel JPEG (6000x4000, made once with ImageMagick and cached).
-# Uses hyperfine when it is installed, else three runs timed by bash. Not a test: it prints the
-# figures and checks only that each run ends with exit code 0.
+# Next to each, the floor: bench_floor.exe does only what a logon run cannot avoid (list the
+# folder, decode one image, write it as a bitmap, make the wallpaper call); the ratio of the two
+# is printed. Not a test: it prints the figures and checks only that each run ends with exit
+# code 0.
 #
-#   tools/bench-logon.sh [--dist DIR] [--links N] [--runs N]
+#   tools/bench-logon.sh [--dist DIR] [--floor EXE] [--links N] [--runs N]
 #
 # --dist   folder of the built programs (default dist/x64); Murivale.exe is copied from it.
+# --floor  the floor program (default build/windows-x64/tools/bench/bench_floor.exe).
 # --links  number of links in the second folder (default 32767, the catalogue's limit).
 # --runs   timed runs per folder (default 3).
 # Environment: BENCH_CACHE, where the big JPEG is kept (default build/bench-cache).
@@ -16,20 +19,23 @@ set -uo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dist=$repo/dist/x64
+floor=$repo/build/windows-x64/tools/bench/bench_floor.exe
 links=32767
 runs=3
 while [ $# -gt 0 ]; do
   case "$1" in
     --dist) dist=$(cd "$2" && pwd) || exit 2; shift ;;
+    --floor) floor=$2; shift ;;
     --links) links=$2; shift ;;
     --runs) runs=$2; shift ;;
-    *) echo "usage: $0 [--dist DIR] [--links N] [--runs N]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--dist DIR] [--floor EXE] [--links N] [--runs N]" >&2; exit 2 ;;
   esac
   shift
 done
 [[ "$links" =~ ^[0-9]+$ ]] && ((links >= 2)) || { echo "$0: --links needs a number of at least 2" >&2; exit 2; }
 [[ "$runs" =~ ^[0-9]+$ ]] && ((runs >= 1)) || { echo "$0: --runs needs a positive number" >&2; exit 2; }
 [ -f "$dist/Murivale.exe" ] || { echo "$0: no $dist/Murivale.exe (build the windows-x64 preset)" >&2; exit 1; }
+[ -f "$floor" ] || { echo "$0: no $floor (build the windows-x64 preset)" >&2; exit 1; }
 for tool in wine wineserver convert Xvfb; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is not installed (tools/install-deps.sh)" >&2; exit 1; }
 done
@@ -101,31 +107,42 @@ configure() { # FOLDER
 }
 
 run_once() { wine "$exe_win" /p %1 </dev/null >/dev/null 2>&1; }
+floor_once() { wine "$floor_win" "$1" "$2" </dev/null >/dev/null 2>&1; }
 
-# time_folder LABEL FOLDER: the timed runs on one folder.
+floor_dir=$work/floor
+mkdir -p "$floor_dir"
+cp "$floor" "$floor_dir/bench_floor.exe"
+floor_win="Z:${floor_dir//\//\\}\\bench_floor.exe"
+
+# mean_ms COMMAND...: runs the command $runs times and prints the mean time in milliseconds.
+mean_ms() {
+  local i t0 total=0
+  for ((i = 1; i <= runs; i++)); do
+    t0=$(date +%s%N)
+    "$@" || say "run $i of $1 ended with exit code $?"
+    total=$((total + ($(date +%s%N) - t0) / 1000000))
+  done
+  echo $((total / runs))
+}
+
+# time_folder LABEL FOLDER: Murivale's logon run and the floor on one folder, and their ratio.
 time_folder() {
   local label=$1 folder=$2 rc
   configure "$folder"
-  # One run first, unmeasured: it fails early when something is wrong, and warms the caches.
+  # One run of each first, unmeasured: it fails early when something is wrong, and warms the
+  # caches.
   run_once
   rc=$?
   if ((rc != 0)); then
     say "$label: the logon run ended with exit code $rc"
     return 1
   fi
-  if command -v hyperfine >/dev/null; then
-    hyperfine --runs "$runs" --command-name "$label" "wine '$exe_win' /p %1" --style basic
-  else
-    local i t0 ms total=0 list=""
-    for ((i = 1; i <= runs; i++)); do
-      t0=$(date +%s%N)
-      run_once || say "$label: run $i ended with exit code $?"
-      ms=$((($(date +%s%N) - t0) / 1000000))
-      total=$((total + ms))
-      list+="$ms "
-    done
-    say "$label: $runs runs, ms each: ${list% }; mean $((total / runs)) ms"
-  fi
+  local folder_win="Z:${folder//\//\\}" out_win="Z:${work//\//\\}\\floor.bmp"
+  floor_once "$folder_win" "$out_win" || { say "$label: the floor program failed"; return 1; }
+  local ours floor_ms
+  ours=$(mean_ms run_once)
+  floor_ms=$(mean_ms floor_once "$folder_win" "$out_win")
+  say "$label: logon run $ours ms, floor $floor_ms ms, ratio $(awk -v a="$ours" -v b="$floor_ms" 'BEGIN { printf "%.2f", a / b }') (mean of $runs)"
 }
 
 say "$(wine --version 2>/dev/null); Murivale from $dist"

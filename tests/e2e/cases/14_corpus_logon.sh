@@ -7,21 +7,10 @@
 # corpus-results.tsv among the artifacts. Opt-in (several minutes): E2E_CORPUS=1.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
+. "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
 export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
 export USER=mvtester   # the login name Wine reports, and so the bitmap's name
-
-# --- Local helpers --------------------------------------------------------------------------
-
-reg_sz() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }
-
-reg_import() {
-  local file
-  file=$(mktemp "$E2E_WORK/import.XXXXXX")
-  { echo REGEDIT4; echo; cat; } >"$file"
-  wine regedit /S "$(e2e_win_path "$file")" </dev/null >/dev/null 2>&1 ||
-    e2e_fail "registry import failed: $(cat "$file")"
-}
 
 program=$E2E_WORK/program
 mkdir -p "$program"
@@ -29,7 +18,6 @@ assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
 cp "$E2E_DIST/Murivale.exe" "$program/"
 exe=$program/Murivale.exe
 bitmap=$program/${USER}_Wallpaper.bmp
-
 
 # Opt-in: the whole corpus takes minutes.
 if [ "${E2E_CORPUS:-0}" != 1 ]; then
