@@ -360,6 +360,20 @@ TEST_F(ToolkitList, SelectionFromCodeRaisesClickOnceAndIsNotEchoed) {
     EXPECT_EQ(::SendMessageW(WindowOf(f.list), LB_GETCOUNT, 0, 0), 1);
 }
 
+TEST_F(ToolkitList, HiddenListHoldsItsStringsOnlyOnceShown) {
+    AllControlsForm& f = Make();
+    f.Show();
+    f.list.SetVisible(false);
+    f.list.AddItem(L"e.jpg");
+    f.list.SetListIndex(5);
+    EXPECT_EQ(::SendMessageW(WindowOf(f.list), LB_GETCOUNT, 0, 0), 0)
+        << "a hidden list is not filled";
+    f.list.SetVisible(true);
+    EXPECT_EQ(::SendMessageW(WindowOf(f.list), LB_GETCOUNT, 0, 0), 6);
+    EXPECT_EQ(::SendMessageW(WindowOf(f.list), LB_GETCURSEL, 0, 0), 5);
+    EXPECT_EQ(f.list.ListCount(), 6) << "the model keeps every item meanwhile";
+}
+
 TEST_F(ToolkitList, UserSelectionReachesTheModel) {
     AllControlsForm& f = Make();
     f.Show();

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "common/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
@@ -43,12 +44,19 @@ public:
 
 protected:
     void Refresh(Change what) override {
-        if (what == Change::Items) {
-            FillList(hwnd(), list_.Items(), [](const std::wstring& s) -> const std::wstring& {
-                return s;
-            });
+        // A hidden list (the file list that only counts a folder's images) holds no strings:
+        // filling a window nobody sees with tens of thousands of names costs seconds. It is
+        // filled when it is shown.
+        if (what == Change::Items || (what == Change::Visible && stale_)) {
+            stale_ = !list_.Visible();
+            const auto same = [](const std::wstring& s) -> const std::wstring& { return s; };
+            if (stale_) {
+                FillList(hwnd(), std::vector<std::wstring>(), same);
+            } else {
+                FillList(hwnd(), list_.Items(), same);
+            }
             Refresh(Change::Selection);
-        } else if (what == Change::Selection) {
+        } else if (what == Change::Selection && !stale_) {
             // Setting the selection this way sends no notification: nothing echoes back.
             ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);
         }
@@ -56,6 +64,7 @@ protected:
 
 private:
     ListBox& list_;
+    bool stale_ = false;  // the window's strings lag behind the model's items
 };
 
 class DirListWindow final : public ControlWindow {
