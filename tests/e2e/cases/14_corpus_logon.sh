@@ -26,6 +26,7 @@ if [ "${E2E_CORPUS:-0}" != 1 ]; then
   exit 77
 fi
 corpus=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
+[ -f "$corpus/MANIFEST.tsv" ] || corpus=/work/shared/corpus
 if [ ! -d "$corpus" ]; then
   e2e_log "skipped: no image corpus at $corpus (MURIVALE_CORPUS names it)"
   E2E_FINISHED=1
