@@ -98,6 +98,9 @@ else
 fi
 
 if [ -n "${ok[build-windows-x64]:-}" ]; then
+  # The system classification as each emulated Windows version reports itself.
+  step os-versions "$repo/tests/e2e/os_versions.sh" \
+    "${BUILD_ROOT:-$repo/build}/windows-x64/tests/wine_tests.exe"
   step e2e "$repo/tests/e2e/run-all.sh" "$repo/dist/x64"
 else
   skip e2e "windows-x64 build failed"
