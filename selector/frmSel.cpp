@@ -1,5 +1,7 @@
 #include "selector/frmSel.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "common/Numeric.h"
@@ -28,6 +30,33 @@ tk::FormStyle WindowStyle() {
 constexpr double kHimetricPerPixel = 26.45;
 
 SessionState& State() { return Murivale().state; }
+
+// A picture's size as HIMETRIC at 96 dpi, whatever the display's resolution, so every
+// resolution reports and draws what 96 dpi does; and its share of the screen in each direction.
+struct PreviewScale {
+    double himetricWidth = 0;
+    double himetricHeight = 0;
+    float rX = 0;
+    float rY = 0;
+};
+
+PreviewScale ScaleFor(int width, int height) {
+    PreviewScale scale;
+    scale.himetricWidth = tk::PixelsToHimetric(width);
+    scale.himetricHeight = tk::PixelsToHimetric(height);
+    const float widthPx = static_cast<float>(scale.himetricWidth / kHimetricPerPixel);
+    const float heightPx = static_cast<float>(scale.himetricHeight / kHimetricPerPixel);
+    scale.rX = static_cast<float>(widthPx / (double(tk::Screen::Width()) / tk::Screen::TwipsPerPixelX()));
+    scale.rY = static_cast<float>(heightPx / (double(tk::Screen::Height()) / tk::Screen::TwipsPerPixelY()));
+    return scale;
+}
+
+// Whole pixels covering `twips` (either sign), with one to spare for the rounding of the drawn
+// rectangle to twips; capped far above any picture side, so that no size is too large to ask.
+int PixelsCovering(double twips, int twipsPerPixel) {
+    const double pixels = std::ceil(std::fabs(twips) / twipsPerPixel) + 1;
+    return static_cast<int>(std::min(pixels, double(tk::kMaxPictureSide) + 1));
+}
 
 }  // namespace
 
@@ -93,26 +122,25 @@ void frmSel::SetPicture() {
     try {
         const int k = File1.ListIndex();
         if (k < 1) throw std::out_of_range("no image entry selected");
-        picBuff.LoadPicture(state.FolderPath + state.ImageFiles.at(static_cast<std::size_t>(k - 1)));
+        // The picture is only ever drawn at its share of the box, so the decode may leave out
+        // pixels the box cannot show; its full size still gives the sizes below.
+        tk::DecodeHint hint;
+        hint.needed = [this](int width, int height) {
+            const PreviewScale scale = ScaleFor(width, height);
+            return tk::SizePx{PixelsCovering(picImage.ScaleWidth() * double(scale.rX), tk::Screen::TwipsPerPixelX()),
+                              PixelsCovering(picImage.ScaleHeight() * double(scale.rY), tk::Screen::TwipsPerPixelY())};
+        };
+        picBuff.LoadPicture(state.FolderPath + state.ImageFiles.at(static_cast<std::size_t>(k - 1)), hint);
         const tk::Bitmap& picture = *picBuff.Picture();
-        // Sizes as HIMETRIC at 96 dpi whatever the display's resolution, so every resolution
-        // reports and draws what 96 dpi does.
-        const double w = tk::PixelsToHimetric(picture.width);
-        const double h = tk::PixelsToHimetric(picture.height);
-        const float widthPx = static_cast<float>(w / kHimetricPerPixel);
-        const float heightPx = static_cast<float>(h / kHimetricPerPixel);
-        const float rX = static_cast<float>(
-            widthPx / (double(tk::Screen::Width()) / tk::Screen::TwipsPerPixelX()));
-        const float rY = static_cast<float>(
-            heightPx / (double(tk::Screen::Height()) / tk::Screen::TwipsPerPixelY()));
+        const PreviewScale scale = ScaleFor(picture.FullWidth(), picture.FullHeight());
         picImage.ClearPicture();
         const double boxWidth = picImage.ScaleWidth();
         const double boxHeight = picImage.ScaleHeight();
-        const std::int16_t dW = common::ToInt16(boxWidth * rX);
-        const std::int16_t dH = common::ToInt16(boxHeight * rY);
+        const std::int16_t dW = common::ToInt16(boxWidth * scale.rX);
+        const std::int16_t dH = common::ToInt16(boxHeight * scale.rY);
         picImage.PaintPicture(picture, boxWidth / 2 - dW / 2.0, boxHeight / 2 - dH / 2.0, dW, dH);
-        lblSize.SetCaption(common::DecimalText(common::ToInt16(w / kHimetricPerPixel)) + L"x" +
-                           common::DecimalText(common::ToInt16(h / kHimetricPerPixel)));
+        lblSize.SetCaption(common::DecimalText(common::ToInt16(scale.himetricWidth / kHimetricPerPixel)) + L"x" +
+                           common::DecimalText(common::ToInt16(scale.himetricHeight / kHimetricPerPixel)));
         Label1.SetVisible(false);
     } catch (const std::exception&) {
         Label1.SetVisible(false);

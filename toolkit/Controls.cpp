@@ -370,6 +370,10 @@ void PictureBox::LoadPicture(const std::wstring& path) {
     SetPicture(std::make_shared<const Bitmap>(DecodeImageFile(path)));
 }
 
+void PictureBox::LoadPicture(const std::wstring& path, const DecodeHint& hint) {
+    SetPicture(std::make_shared<const Bitmap>(DecodeImageFile(path, hint)));
+}
+
 void PictureBox::Cls() {
     Bitmap& surface = EnsureSurface();
     std::fill(surface.pixels.begin(), surface.pixels.end(), ColorToPixel(backColor_));

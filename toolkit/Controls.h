@@ -242,6 +242,9 @@ public:
     // Decodes `path` into the box's picture. Throws PictureError or FileError; the picture stays
     // as it was then.
     void LoadPicture(const std::wstring& path);
+    // The same for a picture that will only be drawn at the size `hint` gives: the picture may
+    // then hold fewer pixels than the file, with the full size recorded (Bitmap::FullWidth).
+    void LoadPicture(const std::wstring& path, const DecodeHint& hint);
     void ClearPicture() { SetPicture(nullptr); }
 
     // Inner size in twips and in pixels.

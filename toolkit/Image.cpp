@@ -173,7 +173,22 @@ ImageInfo ProbeImage(const std::vector<std::uint8_t>& file) {
     throw PictureError("The file is not a JPEG, GIF or bitmap picture.");
 }
 
-Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode) {
+Bitmap DecodeImageFile(const std::wstring& path) { return DecodeImageFile(path, DecodeHint{}); }
+
+SizePx ReducedSize(int width, int height, int reduction) {
+    const int step = 1 << reduction;
+    return {(width + step - 1) / step, (height + step - 1) / step};
+}
+
+int DecodeReductionFor(int width, int height, SizePx needed) {
+    for (int reduction = kMaxDecodeReduction; reduction > 0; --reduction) {
+        const SizePx size = ReducedSize(width, height, reduction);
+        if (size.width >= needed.width && size.height >= needed.height) return reduction;
+    }
+    return 0;
+}
+
+Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode, const DecodeHint& hint) {
     std::vector<std::uint8_t> file;
     try {
         file = fs::ReadFile(path);
@@ -181,11 +196,25 @@ Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode) {
         throw PictureError(error.what());
     }
     const ImageInfo info = ProbeImage(file);
+    // Only JPEG is ever reduced: its decoders can skip the work for the pixels left out.
+    const int reduction = hint.needed && info.format == ImageFormat::Jpeg
+                              ? DecodeReductionFor(info.width, info.height, hint.needed(info.width, info.height))
+                              : 0;
+    Bitmap bitmap;
     try {
-        return decode(file, info);
+        bitmap = decode(file, info, reduction);
     } catch (const std::bad_alloc&) {
         throw PictureError("There is not enough memory to decode the picture.");
     }
+    if (reduction > 0 && (bitmap.width != info.width || bitmap.height != info.height)) {
+        const SizePx reduced = ReducedSize(info.width, info.height, reduction);
+        if (bitmap.width != reduced.width || bitmap.height != reduced.height) {
+            throw PictureError("The decoded picture does not have the size its header declares.");
+        }
+        bitmap.fullWidth = info.width;
+        bitmap.fullHeight = info.height;
+    }
+    return bitmap;
 }
 
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap) {

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "toolkit/Types.h"
 
 namespace tk {
 
@@ -24,6 +27,14 @@ struct Bitmap {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;  // width * height
+    // The size of the picture these pixels show, when they are a reduced decode of it (see
+    // DecodeHint); zero when the pixels are the whole picture. Whatever is reported or measured
+    // about the picture comes from FullWidth() and FullHeight(), not from the pixel count.
+    int fullWidth = 0;
+    int fullHeight = 0;
+
+    int FullWidth() const { return fullWidth > 0 ? fullWidth : width; }
+    int FullHeight() const { return fullHeight > 0 ? fullHeight : height; }
 
     Bitmap() = default;
     Bitmap(int w, int h, std::uint32_t fill = 0);
@@ -63,6 +74,30 @@ ImageInfo ProbeImage(const std::vector<std::uint8_t>& file);
 // Decodes a JPEG, GIF (first frame), BMP or DIB file into pixels. Throws PictureError.
 // Implemented by the backend; always runs ProbeImage first.
 Bitmap DecodeImageFile(const std::wstring& path);
+
+// For a caller that will only draw a picture smaller than it is. Given the picture's full size
+// (from its header, before any pixel is decoded), `needed` returns the least width and height in
+// pixels the caller will draw it at (called at most once per decode; it must not throw). The
+// decode may then deliver fewer pixels than the picture has, never fewer than that; the Bitmap
+// still records the full size.
+struct DecodeHint {
+    std::function<SizePx(int fullWidth, int fullHeight)> needed;
+};
+
+// The largest reduction DecodeImageFile with a hint makes: 1 / 2^kMaxDecodeReduction per side.
+constexpr int kMaxDecodeReduction = 3;
+
+// As DecodeImageFile(path), but a JPEG may come reduced by 1/2, 1/4 or 1/8 per side (each side
+// rounded up) when the hint allows it. On Windows the imaging component delivers it (a reduced
+// decode where its JPEG decoder offers one, else a scaled read); the OLE picture loader, used
+// only without the imaging component, always gives the whole picture. Other formats come whole.
+// Without `needed`, the same as DecodeImageFile(path).
+Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint);
+
+// The reduction (0 .. kMaxDecodeReduction) that keeps a width x height picture at least `needed`
+// in both directions with the fewest pixels, and the size a picture reduced by it has.
+int DecodeReductionFor(int width, int height, SizePx needed);
+SizePx ReducedSize(int width, int height, int reduction);
 
 // The bytes of a 24-bit Windows bitmap file holding `bitmap`.
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);

@@ -1,6 +1,9 @@
 // Decoding in the headless backend: bitmaps and GIF (first frame) with our own decoders, JPEG
 // with the portable stb_image decoder, restricted to that format. Every file passes the header
-// checks of ProbeImage first.
+// checks of ProbeImage first. stb_image has no reduced JPEG decode: a reduced picture is the
+// whole one averaged over blocks of 2^reduction pixels per side, so that the picture kept is
+// the small one, as on Windows.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -61,16 +64,51 @@ Bitmap DecodeJpeg(const std::vector<std::uint8_t>& file, const ImageInfo& info) 
     return out;
 }
 
-Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+// Each output pixel is the mean of its block; blocks at the right and bottom edges may be cut.
+Bitmap Reduce(const Bitmap& whole, int reduction) {
+    const SizePx size = ReducedSize(whole.width, whole.height, reduction);
+    const int step = 1 << reduction;
+    Bitmap out(size.width, size.height);
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(size.width) * 3);
+    for (int oy = 0; oy < size.height; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        const int y1 = std::min(whole.height, (oy + 1) * step);
+        for (int y = oy * step; y < y1; ++y) {
+            for (int x = 0; x < whole.width; ++x) {
+                const std::uint32_t pixel = whole.at(x, y);
+                std::uint32_t* sum = &sums[static_cast<std::size_t>(x >> reduction) * 3];
+                sum[0] += (pixel >> 16) & 0xFF;
+                sum[1] += (pixel >> 8) & 0xFF;
+                sum[2] += pixel & 0xFF;
+            }
+        }
+        const int rows = y1 - oy * step;
+        for (int ox = 0; ox < size.width; ++ox) {
+            const std::uint32_t count =
+                static_cast<std::uint32_t>(rows * (std::min(whole.width, (ox + 1) * step) - ox * step));
+            const std::uint32_t* sum = &sums[static_cast<std::size_t>(ox) * 3];
+            out.at(ox, oy) = ((sum[0] + count / 2) / count) << 16 | ((sum[1] + count / 2) / count) << 8 |
+                             ((sum[2] + count / 2) / count);
+        }
+    }
+    return out;
+}
+
+Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     switch (info.format) {
         case ImageFormat::Bmp: return headless::DecodeBmp(file);
         case ImageFormat::Gif: return headless::DecodeGif(file);
-        default: return DecodeJpeg(file, info);
+        default: {
+            Bitmap whole = DecodeJpeg(file, info);
+            return reduction > 0 ? Reduce(whole, reduction) : whole;
+        }
     }
 }
 
 }  // namespace
 
-Bitmap DecodeImageFile(const std::wstring& path) { return DecodeImageFileWith(path, DecodeProbed); }
+Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
+    return DecodeImageFileWith(path, DecodeProbed, hint);
+}
 
 }  // namespace tk

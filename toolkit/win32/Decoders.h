@@ -18,8 +18,10 @@ public:
 };
 
 // Empty when the imaging component cannot be created on this system. Throws PictureError when
-// it refuses the file or decodes it at another size than the probed one.
-std::optional<Bitmap> DecodeWithWic(const std::vector<std::uint8_t>& file, const ImageInfo& info);
+// it refuses the file or decodes it at another size than the probed one. With a `reduction`
+// above zero the picture may come at ReducedSize(info.width, info.height, reduction) instead.
+std::optional<Bitmap> DecodeWithWic(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                                    int reduction = 0);
 
 // Throws PictureError when the loader refuses the file or its bitmap has another size.
 Bitmap DecodeWithOlePicture(const std::vector<std::uint8_t>& file, const ImageInfo& info);

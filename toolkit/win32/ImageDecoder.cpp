@@ -40,17 +40,18 @@ private:
 
 void EnsureComOnThisThread() { thread_local ComApartment apartment; }
 
-Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+// The OLE picture loader has no reduced decode: it always delivers the whole picture.
+Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     switch (g_path.load()) {
         case DecoderPath::OlePicture:
             return DecodeWithOlePicture(file, info);
         case DecoderPath::Wic:
-            if (auto bitmap = DecodeWithWic(file, info)) return std::move(*bitmap);
+            if (auto bitmap = DecodeWithWic(file, info, reduction)) return std::move(*bitmap);
             throw PictureError("The Windows Imaging Component is not available.");
         case DecoderPath::Auto:
         default:
             try {
-                if (auto bitmap = DecodeWithWic(file, info)) return std::move(*bitmap);
+                if (auto bitmap = DecodeWithWic(file, info, reduction)) return std::move(*bitmap);
             } catch (const WicFormatUnsupported&) {
                 // decoded, but not convertible: the OLE loader handles such pixel formats
             }
@@ -83,12 +84,14 @@ void PlacePixels(const std::vector<std::uint32_t>& pixels, int width, int height
 
 }  // namespace win32
 
-Bitmap DecodeImageFile(const std::wstring& path) {
+Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
     return DecodeImageFileWith(
-        path, [](const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+        path,
+        [](const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
             win32::EnsureComOnThisThread();
-            return win32::Decode(file, info);
-        });
+            return win32::Decode(file, info, reduction);
+        },
+        hint);
 }
 
 }  // namespace tk

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Makes a 24-megapixel JPEG and times its decoding through both system decoders under Wine.
+# Makes a 24-megapixel JPEG and times its decoding through both system decoders under Wine, then
+# the picture browser's selection-to-preview with the reduced decode next to a whole decode.
 #   tools/bench/run.sh [build-dir] [count]
 set -eu
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,3 +19,6 @@ for path in wic ole; do
   WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} \
     wine "$exe" "$file" "$count" "$path"
 done
+# Selection to preview: both ways in one process, with the ratio of their times.
+WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} \
+  wine "$exe" "$file" "$count" preview
