@@ -124,22 +124,23 @@ std::wstring frmConfig::FolderOfDirPath() const {
     return folder == L"C:\\\\" ? L"C:\\" : folder;
 }
 
-// Lists `folder` in the hidden file list and returns the number of images in it.
-int frmConfig::CountImages(const std::wstring& folder) {
-    File1.SetPath(folder);
+// Takes the folder shown in the tree as FolderPath, lists it in the hidden file list and returns
+// the number of images in it. A folder that vanished after the user moved to it holds none;
+// while the window opens, the failure goes to the opening's own recovery instead.
+int frmConfig::ScanChosenFolder() {
+    SetupState& state = State();
+    state.FolderPath = FolderOfDirPath();
+    try {
+        File1.SetPath(state.FolderPath);
+    } catch (const tk::FileError&) {
+        if (loading_) throw;
+        return 0;
+    }
     return File1.ListCount();
 }
 
 void frmConfig::dirPath_Change() {
-    SetupState& state = State();
-    state.FolderPath = FolderOfDirPath();
-    int count = 0;
-    try {
-        count = CountImages(state.FolderPath);
-    } catch (const tk::FileError&) {
-        if (loading_) throw;  // opening the window has its own recovery
-        // A folder that vanished after the user moved to it holds no images.
-    }
+    const int count = ScanChosenFolder();
     lblImages.SetCaption(common::DecimalText(count));
     lblImages.SetForeColor(count >= 2 ? tk::kBlack : tk::kRed);
 }
@@ -154,12 +155,7 @@ void frmConfig::cmdAbout_Click() {
 
 void frmConfig::cmdSet_Click() {
     SetupState& state = State();
-    state.FolderPath = FolderOfDirPath();
-    int count = 0;
-    try {
-        count = CountImages(state.FolderPath);
-    } catch (const tk::FileError&) {
-    }
+    const int count = ScanChosenFolder();
     if (count == 1) {
         tk::MsgBox(L"Only one valid image file found in folder", tk::kMbOk, kErrorTitle);
         return;

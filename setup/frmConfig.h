@@ -40,7 +40,7 @@ private:
     void cmdAbout_Click();
 
     std::wstring FolderOfDirPath() const;
-    int CountImages(const std::wstring& folder);
+    int ScanChosenFolder();
     std::wstring WallpaperInPlace();
     bool PreserveBaseBitmap();
 
