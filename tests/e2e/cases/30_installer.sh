@@ -59,6 +59,14 @@ uninstall() {
   assert_file "$(unix_path "$dir\\Uninstall.exe")" "the uninstaller"
   e2e_run "$(unix_path "$dir\\Uninstall.exe")" /S "$@" || e2e_fail "the silent removal ended with exit code $?"
   wineserver -w
+  # The copy may start only after the first process ended; wait for it too (its temporary
+  # folder is named ~nsu...), so that the next step never overlaps with it.
+  local n
+  for ((n = 0; n < 150; n++)); do
+    pgrep -f '~nsu' >/dev/null || break
+    sleep 0.2
+  done
+  wineserver -w
 }
 
 # --- Installation into the default folder ---------------------------------------------------
