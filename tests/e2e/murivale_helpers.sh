@@ -1,4 +1,16 @@
-# Helpers shared by Murivale's end-to-end cases (10 to 14). Sourced after lib.sh and e2e_init.
+# Helpers shared by Murivale's end-to-end cases (10 to 15). Sourced after lib.sh and e2e_init.
+
+export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
+export USER=mvtester   # the login name Wine reports, and so the bitmap's name
+
+# The program runs from a folder of its own, since it writes its bitmaps there: `program` is
+# that folder, `exe` the program in it and `bitmap` the converted wallpaper it makes.
+program=$E2E_WORK/program
+mkdir -p "$program"
+assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
+cp "$E2E_DIST/Murivale.exe" "$program/"
+exe=$program/Murivale.exe
+bitmap=$program/${USER}_Wallpaper.bmp
 
 # reg_sz TEXT: TEXT as a quoted string value of a registry import file.
 reg_sz() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }

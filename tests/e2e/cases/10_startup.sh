@@ -12,28 +12,6 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
-export USER=mvtester   # the login name Wine reports, and so the bitmap's name
-
-# --- Local helpers --------------------------------------------------------------------------
-
-# reg_sz TEXT: TEXT as a quoted string of a .reg file.
-
-# reg_import: imports .reg lines from standard input with one start of regedit.
-
-# The program is run from a folder of its own: it writes its bitmaps there.
-program=$E2E_WORK/program
-mkdir -p "$program"
-assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
-cp "$E2E_DIST/Murivale.exe" "$program/"
-exe=$program/Murivale.exe
-bitmap=$program/${USER}_Wallpaper.bmp
-
-# find_fake_desktop: the stand-in desktop program, built with the Windows programs; compiled
-# here from its source when no build has it.
-
-# probe: the window manager's view of the visible windows (see FakeDesktop.cpp).
-
 # set_version VERSION: what the next programs of the prefix are told the Windows version is.
 set_version() {
   reg_import <<EOF

@@ -7,16 +7,6 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
-export USER=mvtester   # the login name Wine reports, and so the bitmap's name
-
-program=$E2E_WORK/program
-mkdir -p "$program"
-assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
-cp "$E2E_DIST/Murivale.exe" "$program/"
-exe=$program/Murivale.exe
-bitmap=$program/${USER}_Wallpaper.bmp
-
 current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
 
 # bmp_size FILE: "WIDTH HEIGHT" of a well-formed bitmap file (magic, size field); fails else.

@@ -9,16 +9,6 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
-export USER=mvtester   # the login name Wine reports, and so the bitmap's name
-
-program=$E2E_WORK/program
-mkdir -p "$program"
-assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
-cp "$E2E_DIST/Murivale.exe" "$program/"
-exe=$program/Murivale.exe
-bitmap=$program/${USER}_Wallpaper.bmp
-
 # Opt-in: the whole corpus takes minutes.
 if [ "${E2E_CORPUS:-0}" != 1 ]; then
   e2e_log "skipped: set E2E_CORPUS=1 to run every corpus file through a logon run"

@@ -16,9 +16,6 @@ corpus=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
 [ -f "$corpus/MANIFEST.tsv" ] || corpus=/work/shared/corpus
 [ -f "$corpus/MANIFEST.tsv" ] || { e2e_log "skipped: no image corpus (MURIVALE_CORPUS names it)"; exit 77; }
 
-export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
-export USER=mvtester
-
 e2e_display 1024x768
 e2e_prefix winxp
 reg_import <<'EOF2'
@@ -26,9 +23,6 @@ reg_import <<'EOF2'
 "Managed"="N"
 EOF2
 
-program=$E2E_WORK/program
-mkdir -p "$program"
-cp "$E2E_DIST/Murivale.exe" "$program/"
 drive_c=$(e2e_drive_c)
 pictures=$drive_c/corpus
 mkdir -p "$pictures"
