@@ -189,8 +189,20 @@ int CompareUtf16(std::wstring_view a, std::wstring_view b) {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
+// Digits by hand: the C runtime's formatted printing would bring a whole printf into each
+// program for this alone.
 Text DecimalText(long long value) {
-    return std::to_wstring(value);
+    wchar_t digits[24];
+    wchar_t* first = digits + 24;
+    // Negated digit by digit in unsigned arithmetic, so the most negative value has no overflow.
+    unsigned long long rest = value < 0 ? 0ull - static_cast<unsigned long long>(value)
+                                        : static_cast<unsigned long long>(value);
+    do {
+        *--first = static_cast<wchar_t>(L'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) *--first = L'-';
+    return Text(first, digits + 24);
 }
 
 std::u16string Utf16Units(std::wstring_view text) { return ToUtf16Units(text); }

@@ -56,7 +56,12 @@ fi
 # prefix is ever removed and made again.
 exec 9>"$WINEPREFIX.lock"
 flock 9
-if [ ! -f "$WINEPREFIX/.murivale-ready" ] && { ((own_prefix)) || [ ! -f "$WINEPREFIX/system.reg" ]; }; then
+# The prefix must run the 32-bit build too: one made before 32-bit Wine was installed has no
+# 32-bit system folder and is made again.
+ready=$WINEPREFIX/.murivale-ready
+wow64=$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll
+if ((own_prefix)) && [ -f "$ready" ] && [ ! -f "$wow64" ]; then rm -f "$ready"; fi
+if [ ! -f "$ready" ] && { ((own_prefix)) || [ ! -f "$WINEPREFIX/system.reg" ]; }; then
   echo "wine-run: making the Wine prefix $WINEPREFIX" >&2
   if ((own_prefix)); then rm -rf "$WINEPREFIX"; fi
   mkdir -p "$WINEPREFIX"
@@ -65,7 +70,11 @@ if [ ! -f "$WINEPREFIX/.murivale-ready" ] && { ((own_prefix)) || [ ! -f "$WINEPR
     echo "wine-run: wineboot failed for $WINEPREFIX" >&2
     exit 1
   fi
-  touch "$WINEPREFIX/.murivale-ready"
+  if [ ! -f "$wow64" ]; then
+    echo "wine-run: $WINEPREFIX cannot run 32-bit programs (is wine32:i386 installed? tools/install-deps.sh)" >&2
+    exit 1
+  fi
+  touch "$ready"
 fi
 # A crashing test must fail, not wait for someone to close Wine's crash dialog: without the
 # dialog the debugger prints a backtrace to the output and the process ends.

@@ -27,6 +27,15 @@ TEST(TextTrim, OnlySpacesAreTrimmed) {
     EXPECT_EQ(common::TrimSpaces(L"   "), L"");
 }
 
+TEST(TextDecimal, EveryRangeEdgeInPlainDigits) {
+    EXPECT_EQ(common::DecimalText(0), L"0");
+    EXPECT_EQ(common::DecimalText(7), L"7");
+    EXPECT_EQ(common::DecimalText(-32768), L"-32768");
+    EXPECT_EQ(common::DecimalText(4294967295LL), L"4294967295");
+    EXPECT_EQ(common::DecimalText(9223372036854775807LL), L"9223372036854775807");
+    EXPECT_EQ(common::DecimalText(-9223372036854775807LL - 1), L"-9223372036854775808");
+}
+
 TEST(TextCompare, OrdersByUtf16CodeUnits) {
     EXPECT_LT(CompareUtf16(L"B", L"a"), 0);  // ordinal, so capitals first
     EXPECT_LT(CompareUtf16(L"a", L"ab"), 0);

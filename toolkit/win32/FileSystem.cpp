@@ -24,7 +24,7 @@ std::string SystemMessage(DWORD error) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + common::DecimalText(error);
     if (text != nullptr) ::LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
@@ -94,8 +94,8 @@ void WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes, const std::ws
 UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPath) {
     static LONG counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(::InterlockedIncrement(&counter)) + L".tmp";
+        tempPath = path + L"." + common::DecimalText(::GetCurrentProcessId()) + L"-" +
+                   common::DecimalText(::InterlockedIncrement(&counter)) + L".tmp";
         UniqueFile file(::CreateFileW(SystemPath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return file;

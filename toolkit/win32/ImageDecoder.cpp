@@ -2,15 +2,17 @@
 // decoder sees it: the system's loaders are not safe on every broken file, and would spend
 // minutes on absurd declared sizes.
 //
-// COM: the decoders need it on the calling thread. When the thread has not initialised COM, the
-// first decode initialises a single-threaded apartment and keeps it until the thread ends (then
-// it is uninitialised once, balancing the one initialisation). A thread already in COM, of
-// either apartment kind, is used as it is.
+// COM: the decoders need it on the calling thread. The first thread that decodes (the
+// programs' one interface thread) initialises a single-threaded apartment once and keeps it
+// until the process ends; any other thread holds one for the length of its decode. A thread
+// already in COM, of either apartment kind, is used as it is (the extra initialisation only
+// counts up, and is balanced). No thread_local with a destructor: the C++ runtime's support for
+// those imports functions that Windows 2000 lacks.
 #include <windows.h>
 #include <objbase.h>
 
 #include <atomic>
-#include <cstdio>
+#include <optional>
 
 #include "toolkit/DecodeFile.h"
 #include "toolkit/Image.h"
@@ -38,7 +40,19 @@ private:
     bool owned_;  // S_OK and S_FALSE both count one initialisation to balance
 };
 
-void EnsureComOnThisThread() { thread_local ComApartment apartment; }
+// The apartment the decode at hand runs in: the process-long one on the first thread that
+// decodes, else one of its own.
+class DecodeApartment {
+public:
+    DecodeApartment() {
+        static const DWORD firstThread = ::GetCurrentThreadId();
+        static const ComApartment processLong;
+        if (::GetCurrentThreadId() != firstThread) own_.emplace();
+    }
+
+private:
+    std::optional<ComApartment> own_;
+};
 
 // The OLE picture loader has no reduced decode: it always delivers the whole picture.
 Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
@@ -66,8 +80,10 @@ DecoderPath GetDecoderPath() { return g_path.load(); }
 
 void CheckHr(long hr, const char* what) {
     if (SUCCEEDED(hr)) return;
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+    std::string code = "0x00000000";
+    for (std::size_t i = code.size(), bits = static_cast<unsigned long>(hr); i > 2; --i, bits >>= 4) {
+        code[i - 1] = "0123456789ABCDEF"[bits & 0xF];
+    }
     throw PictureError(std::string("The picture could not be decoded (") + what + " failed, " + code + ").");
 }
 
@@ -88,7 +104,7 @@ Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
     return DecodeImageFileWith(
         path,
         [](const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
-            win32::EnsureComOnThisThread();
+            const win32::DecodeApartment apartment;
             return win32::Decode(file, info, reduction);
         },
         hint);
