@@ -2,10 +2,11 @@
 # Runs every test layer, from a fresh Debian machine if need be:
 #   1. installs what is needed (tools/install-deps.sh);
 #   2. configures and builds the presets native, native-asan, windows-x64 and windows-x86;
-#   3. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
-#      in Wine (windows-x64);
-#   4. the end-to-end cases (tests/e2e) against dist/x64.
-# The 32-bit build is built only (there is no 32-bit Wine to run it).
+#   3. holds the four shipped programs to their oldest Windows (tools/check-imports.py) and
+#      builds the release installer into dist/;
+#   4. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
+#      in Wine for both Windows builds (the 32-bit one through WoW64);
+#   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86.
 # A failing step does not stop the others that do not depend on it; the exit status is
 # non-zero when any step failed. Logs: build/test-logs/.
 #
@@ -75,6 +76,18 @@ for preset in native native-asan windows-x64 windows-x86; do
 done
 
 ctest_flags=(--no-tests=error --timeout 600)
+windows_built=""
+if [ -n "${ok[build-windows-x64]:-}" ] && [ -n "${ok[build-windows-x86]:-}" ]; then windows_built=1; fi
+if [ -n "$windows_built" ]; then
+  step imports python3 "$repo/tools/check-imports.py" \
+    "$repo"/dist/x64/Murivale.exe "$repo"/dist/x64/Tessaban.exe \
+    "$repo"/dist/x86/Murivale.exe "$repo"/dist/x86/Tessaban.exe
+  step installer "$repo/tools/make-installer.sh"
+else
+  skip imports "a Windows build failed"
+  skip installer "a Windows build failed"
+fi
+
 for preset in native native-asan; do
   if [ -n "${ok[build-$preset]:-}" ]; then
     step "test-$preset" run_ctest "$preset" -j "$jobs" "${ctest_flags[@]}"
@@ -87,23 +100,27 @@ done
 # shellcheck source=tools/xvfb.sh
 . "$repo/tools/xvfb.sh"
 trap xvfb_stop EXIT
-if [ -n "${ok[build-windows-x64]:-}" ]; then
-  if [ -z "${DISPLAY:-}" ]; then
-    xvfb_start 1024x768 || echo "run-tests: no display for the Wine tests"
+for arch in x64 x86; do
+  if [ -n "${ok[build-windows-$arch]:-}" ]; then
+    if [ -z "${DISPLAY:-}" ]; then
+      xvfb_start 1024x768 || echo "run-tests: no display for the Wine tests"
+    fi
+    step "test-windows-$arch" run_ctest "windows-$arch" -j 1 "${ctest_flags[@]}"
+    xvfb_stop
+    # The system classification as each emulated Windows version reports itself.
+    step "os-versions-$arch" "$repo/tests/e2e/os_versions.sh" \
+      "${BUILD_ROOT:-$repo/build}/windows-$arch/tests/wine_tests.exe"
+  else
+    skip "test-windows-$arch" "build failed"
   fi
-  step test-windows-x64 run_ctest windows-x64 -j 1 "${ctest_flags[@]}"
-  xvfb_stop
-else
-  skip test-windows-x64 "build failed"
-fi
+done
 
-if [ -n "${ok[build-windows-x64]:-}" ]; then
-  # The system classification as each emulated Windows version reports itself.
-  step os-versions "$repo/tests/e2e/os_versions.sh" \
-    "${BUILD_ROOT:-$repo/build}/windows-x64/tests/wine_tests.exe"
-  step e2e "$repo/tests/e2e/run-all.sh" "$repo/dist/x64"
+if [ -n "$windows_built" ]; then
+  for arch in x64 x86; do
+    E2E_ARTIFACTS=$repo/build/e2e-artifacts/$arch step "e2e-$arch" "$repo/tests/e2e/run-all.sh" "$repo/dist/$arch"
+  done
 else
-  skip e2e "windows-x64 build failed"
+  skip e2e "a Windows build failed"
 fi
 
 echo

@@ -6,6 +6,8 @@
 # VERSION is one of win98, win2k, winxp, win2003, win7, win10: what the prefix's programs see
 # as the Windows version. DPI (for example 120 or 144) sets the screen resolution programs are
 # told about; without it they get Wine's default of 96. DIR must not exist yet or be empty.
+# WINEARCH=win32 in the environment makes a 32-bit-only prefix (a 32-bit Windows, as Windows
+# 2000 and most XP machines are); otherwise the prefix is 64-bit and runs 32-bit programs too.
 # The prefix is ready to copy (cp -a) when the script returns: its wineserver has ended.
 set -euo pipefail
 
@@ -33,7 +35,11 @@ dir=$(cd "$dir" && pwd)
 export WINEPREFIX=$dir
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset WINEARCH || true
+case "${WINEARCH:-}" in
+  win32) ;;
+  "" | win64) unset WINEARCH ;;
+  *) echo "$0: WINEARCH must be win32 or win64, got '$WINEARCH'" >&2; exit 2 ;;
+esac
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 own_display=0
@@ -68,4 +74,4 @@ fi
 wineserver -w
 trap - EXIT
 if ((own_display)); then xvfb_stop; fi
-echo "$dir: Wine prefix ($version${dpi:+, $dpi dpi})"
+echo "$dir: Wine prefix ($version${dpi:+, $dpi dpi}${WINEARCH:+, $WINEARCH})"

@@ -70,6 +70,29 @@ HKEY RootKey(RegRoot root) {
     return HKEY_CURRENT_USER;
 }
 
+// The registry as the system itself sees it. A 32-bit program on 64-bit Windows is otherwise
+// shown a 32-bit view of some keys: HKEY_LOCAL_MACHINE\Software there names "Program Files
+// (x86)" as the program folder, while a wallpaper path the system stored with %ProgramFiles%
+// means the 64-bit one. Both builds therefore read and write the same values. IsWow64Process is
+// looked up, not imported: Windows 2000 and the first XP releases do not have it, and there is
+// no other view there.
+REGSAM SystemView() {
+    static const REGSAM view = [] {
+        using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        const auto isWow64Process =
+            kernel ? reinterpret_cast<IsWow64ProcessFn>(
+                         reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")))
+                   : nullptr;
+        BOOL wow64 = FALSE;
+        if (isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64) {
+            return static_cast<REGSAM>(KEY_WOW64_64KEY);
+        }
+        return static_cast<REGSAM>(0);
+    }();
+    return view;
+}
+
 // The value's type and bytes from an open key; std::nullopt when it is missing or unreadable.
 // The size is asked first; a value that grows between the two calls is asked for again.
 std::optional<RegData> QueryValue(HKEY key, const std::wstring& valueName) {
@@ -177,7 +200,7 @@ public:
     std::optional<RegData> RegQueryValue(RegRoot root, const std::wstring& key,
                                          const std::wstring& valueName) override {
         UniqueHKey opened;
-        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_QUERY_VALUE, opened.Put()) !=
+        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_QUERY_VALUE | SystemView(), opened.Put()) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
@@ -188,7 +211,7 @@ public:
                       const std::wstring& value) override {
         UniqueHKey created;
         if (::RegCreateKeyExW(RootKey(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, created.Put(), nullptr) != ERROR_SUCCESS) {
+                              KEY_SET_VALUE | SystemView(), nullptr, created.Put(), nullptr) != ERROR_SUCCESS) {
             return false;
         }
         const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -200,7 +223,7 @@ public:
     bool RegRemoveValue(RegRoot root, const std::wstring& key,
                         const std::wstring& valueName) override {
         UniqueHKey opened;
-        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_SET_VALUE, opened.Put()) !=
+        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_SET_VALUE | SystemView(), opened.Put()) !=
             ERROR_SUCCESS) {
             return false;
         }

@@ -111,17 +111,18 @@ e2e_display() {
 }
 
 # e2e_base_prefix VERSION [DPI]: prints the folder of a base prefix for that version and DPI,
-# making it the first time it is asked for in this run.
+# making it the first time it is asked for in this run. E2E_WINEARCH=win32 asks for a
+# 32-bit-only prefix (a 32-bit Windows); the default is 64-bit.
 e2e_base_prefix() {
-  local version=$1 dpi=${2:-}
+  local version=$1 dpi=${2:-} arch=${E2E_WINEARCH:-}
   local cache=${E2E_PREFIX_CACHE:-$E2E_WORK/prefixes}
-  local base=$cache/$version${dpi:+-$dpi}
+  local base=$cache/$version${dpi:+-$dpi}${arch:+-$arch}
   mkdir -p "$cache"
   (
     flock 9
     if [ ! -f "$base/.e2e-ready" ]; then
       rm -rf "$base"
-      "$E2E_REPO/tools/wine-prefix.sh" "$base" "$version" $dpi >&2 || exit 1
+      WINEARCH=$arch "$E2E_REPO/tools/wine-prefix.sh" "$base" "$version" $dpi >&2 || exit 1
       touch "$base/.e2e-ready"
     fi
   ) 9>"$base.lock" || return 1

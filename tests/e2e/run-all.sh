@@ -7,10 +7,7 @@
 # DIST defaults to dist/x64; PATTERN (a shell pattern on the case's name) picks some cases.
 # A case may exit 77 to say it was skipped. Screenshots and logs: build/e2e-artifacts/.
 #
-# These cases drive real windows under Wine on a shared machine, where timing now and then goes
-# astray. A failed case is therefore run once more; one that passes the second time counts as
-# passed but is listed as FLAKY in the summary, with the first run's artifacts kept beside the
-# second's (folder NAME.first-run), so that no intermittent fault goes unseen.
+# A case that fails fails the run: it is not run again.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -40,7 +37,6 @@ run_case() { # SCRIPT: runs one case under the time limit; returns its exit code
   timeout --kill-after=10 "$case_timeout" bash "$1" "$dist"
 }
 
-flaky=()
 for c in "${cases[@]}"; do
   name=$(basename "$c" .sh)
   # shellcheck disable=SC2254
@@ -49,17 +45,6 @@ for c in "${cases[@]}"; do
   start=$SECONDS
   run_case "$c"
   rc=$?
-  if ((rc != 0 && rc != 77)); then
-    echo "--- $name: failed (exit $rc); running it once more"
-    rm -rf "$E2E_ARTIFACTS/$name.first-run"
-    mv "$E2E_ARTIFACTS/$name" "$E2E_ARTIFACTS/$name.first-run" 2>/dev/null
-    run_case "$c"
-    second=$?
-    if ((second == 0)); then
-      flaky+=("$name (first run: exit $rc; artifacts in $name.first-run)")
-    fi
-    rc=$second
-  fi
   took=$((SECONDS - start))
   case $rc in
     0) passed=$((passed + 1)); echo "--- $name: passed (${took} s)" ;;
@@ -73,7 +58,6 @@ done
 echo
 echo "End-to-end cases against $dist (artifacts in $E2E_ARTIFACTS):"
 for f in "${failures[@]}"; do echo "  FAILED: $f"; done
-for f in "${flaky[@]}"; do echo "  FLAKY (passed on the second run): $f"; done
 echo "e2e: $passed passed, $failed failed, $skipped skipped"
 if ((passed + failed == 0)); then
   echo "e2e: no case ran" >&2

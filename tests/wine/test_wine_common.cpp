@@ -18,6 +18,7 @@
 #include "common/Text.h"
 #include "common/WinApi.h"
 #include "common/win32/Handles.h"
+#include "setup/modConfig.h"
 
 // <windows.h> turns RegDeleteValue into RegDeleteValueW; the call below means ours.
 #undef RegDeleteValue
@@ -190,6 +191,34 @@ std::wstring NameFromSystem() {
     wchar_t name[256] = {};
     DWORD size = 256;
     return ::GetUserNameW(name, &size) ? name : L"";
+}
+
+// What the system itself records as its program folder: the 64-bit view of the key on 64-bit
+// Windows, which is what a 32-bit program is not shown by default.
+std::wstring SystemsProgramFilesDir() {
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    UniqueHKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                        KEY_QUERY_VALUE | (wow64 ? KEY_WOW64_64KEY : 0), key.Put()) != ERROR_SUCCESS) {
+        return L"";
+    }
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (::RegQueryValueExW(key.Get(), L"ProgramFilesDir", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
+        return L"";
+    }
+    return value;
+}
+
+// Both builds give %ProgramFiles% the same folder, the one the system means by it, also the
+// 32-bit build on 64-bit Windows.
+TEST(RegistryViewLive, ProgramFilesIsTheSystemsOwnFolderInEitherBuild) {
+    const std::wstring expected = SystemsProgramFilesDir();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(setup::ProgramFilesFolder(SystemWinApi(), L"C:\\windows"), expected);
+    EXPECT_EQ(expected.find(L"(x86)"), std::wstring::npos) << common::ToUtf8(expected);
 }
 
 TEST(LoginNameLive, ChooserFormGivesTheSystemName) {

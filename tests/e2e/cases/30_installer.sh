@@ -8,26 +8,35 @@
 #   - the silent uninstallation leaves no program, no logon entry and no bitmap behind and
 #     keeps the configuration; /PURGE removes it too, and a logon entry of another copy of
 #     Murivale is left alone.
-# The installer is the 64-bit build (make-installer.sh --amd64) of the programs under test:
-# the 32-bit one, which is what users download, cannot run under a Wine without wine32.
+# The installer is the one users download: 32-bit, carrying both builds, and it must install
+# the build that fits the system. Against dist/x64 the case runs it on a 64-bit Windows, where
+# it must install the 64-bit programs; against dist/x86, on a 32-bit-only Windows, where it must
+# install the 32-bit ones. The installer is the release file in dist/ when it has been built
+# (tools/run-tests.sh does), else one built here from the same two folders.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 
 command -v makensis >/dev/null || e2e_fail "makensis is not installed (tools/install-deps.sh)"
-setup=$E2E_WORK/Murivale-Setup-amd64.exe
-"$E2E_REPO/tools/make-installer.sh" --amd64 --x64 "$E2E_DIST" --out "$setup" \
-  >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
-# The installer for users, 32-bit with both sets of programs, cannot run here; it is at least
-# built from the same script when the 32-bit programs lie beside the 64-bit ones.
-if [ -f "$E2E_DIST/../x86/Murivale.exe" ] && [ -f "$E2E_DIST/../x86/Tessaban.exe" ]; then
-  "$E2E_REPO/tools/make-installer.sh" --x64 "$E2E_DIST" --x86 "$E2E_DIST/../x86" \
-    --out "$E2E_WORK/Murivale-Setup.exe" >"$E2E_OUT/make-installer-x86.log" 2>&1 ||
-    e2e_fail "building the 32-bit installer failed (make-installer-x86.log)"
-  file "$E2E_WORK/Murivale-Setup.exe" | grep -q 'PE32 executable.*Intel 80386' ||
-    e2e_fail "the installer for users is not a 32-bit program: $(file -b "$E2E_WORK/Murivale-Setup.exe")"
-else
-  e2e_log "no 32-bit programs beside $E2E_DIST: the 32-bit installer is not built"
+dist_root=$(cd "$E2E_DIST/.." && pwd)
+for arch in x64 x86; do
+  for f in Murivale Tessaban; do
+    assert_file "$dist_root/$arch/$f.exe" "the $arch build beside $E2E_DIST (the installer carries both)"
+  done
+done
+version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$E2E_REPO/resources/version.h")
+setup=$dist_root/Murivale-Setup-$version.exe
+if [ ! -f "$setup" ] || [ "$setup" -ot "$dist_root/x64/Murivale.exe" ] || [ "$setup" -ot "$dist_root/x86/Murivale.exe" ]; then
+  setup=$E2E_WORK/Murivale-Setup-$version.exe
+  "$E2E_REPO/tools/make-installer.sh" --x64 "$dist_root/x64" --x86 "$dist_root/x86" --out "$setup" \
+    >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
 fi
+e2e_log "installer $setup"
+file "$setup" | grep -q 'PE32 executable.*Intel 80386' ||
+  e2e_fail "the installer for users is not a 32-bit program: $(file -b "$setup")"
+case "$(basename "$E2E_DIST")" in
+  x86) export E2E_WINEARCH=win32 expected_pe='PE32 executable' ;;
+  *) export E2E_WINEARCH=win64 expected_pe='PE32\+ executable' ;;
+esac
 
 e2e_display 1024x768
 e2e_prefix winxp
@@ -77,7 +86,9 @@ for f in Murivale.exe Tessaban.exe Uninstall.exe ReadMe.txt; do
   assert_file "$dir_unix/$f" "installed $f"
 done
 for f in Murivale Tessaban; do
+  # The build that fits the system, byte for byte.
   cmp -s "$E2E_DIST/$f.exe" "$dir_unix/$f.exe" || e2e_fail "the installed $f.exe differs from $E2E_DIST/$f.exe"
+  file "$dir_unix/$f.exe" | grep -qE "$expected_pe" || e2e_fail "the installed $f.exe is $(file -b "$dir_unix/$f.exe")"
   assert_file "$start_menu/$f.lnk" "Start-menu entry for $f"
 done
 assert_reg "$uninst_key" UninstallString "\"$default_dir\\Uninstall.exe\""
