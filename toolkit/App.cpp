@@ -20,7 +20,7 @@ int Run(Form& startForm) {
 }
 
 int MsgBox(const std::wstring& text, int style, const std::wstring& title) {
-    return CurrentBackend().MessageBox(text, style, title, 0);
+    return CurrentBackend().ShowMessageBox(text, style, title, 0);
 }
 
 void DoEvents() { CurrentBackend().DoEvents(); }

@@ -69,8 +69,8 @@ public:
     virtual void SetMousePointer(int pointer) = 0;
 
     // Modal message box; returns the button pressed (1 OK, 2 Cancel, 6 Yes, 7 No, ...).
-    virtual int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                           WindowHandle owner) = 0;
+    virtual int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                               WindowHandle owner) = 0;
 
     // Runs pending window events once and returns.
     virtual void DoEvents() = 0;

@@ -124,8 +124,8 @@ public:
     int Dpi() const override { return S().dpi; }
     void SetMousePointer(int pointer) override { S().pointer = pointer; }
 
-    int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                   WindowHandle) override {
+    int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                       WindowHandle) override {
         S().boxes.push_back({text, style, title});
         if (S().boxHook) S().boxHook(S().boxes.back());
         if (S().answers.empty()) return kIdOk;

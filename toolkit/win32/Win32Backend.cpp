@@ -96,8 +96,8 @@ void Win32Backend::SetMousePointer(int pointer) {
     }
 }
 
-int Win32Backend::MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                             WindowHandle owner) {
+int Win32Backend::ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                                 WindowHandle owner) {
     // Without an owner given, the box belongs to the program's active window, which then gets
     // the activation and the keyboard back when the box closes. With no active window at all
     // (a start-up message), every window of the program waits for the box.

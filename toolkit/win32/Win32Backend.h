@@ -20,8 +20,8 @@ public:
     SizePx ScreenSize() const override;
     int Dpi() const override;
     void SetMousePointer(int pointer) override;
-    int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                   WindowHandle owner) override;
+    int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                       WindowHandle owner) override;
     void DoEvents() override;
     void RunLoop() override;
     void Quit() override;
