@@ -245,6 +245,23 @@ TEST_F(Browser, ReportedSizeAndPreviewDoNotDependOnTheDisplayResolution) {
     }
 }
 
+TEST_F(Browser, ScreenResolutionIsWrittenInPlainDigits) {
+    AddImage(L"D:\\Pics\\a.jpg");
+    AddImage(L"D:\\Pics\\b.jpg");
+    struct Case { int width, height, dpi; const wchar_t* label; };
+    for (const Case& c : {Case{800, 600, 96, L"800x600"}, Case{1280, 1024, 96, L"1280x1024"},
+                          Case{1920, 1080, 96, L"1920x1080"}, Case{1366, 768, 120, L"1366x768"},
+                          Case{3840, 2160, 144, L"3840x2160"}, Case{640, 480, 72, L"640x480"}}) {
+        SCOPED_TRACE(c.label);
+        Restart();
+        hl::SetScreen(c.width, c.height, c.dpi);
+        Configure();
+        Start();
+        EXPECT_EQ(browser().lblRes.Caption(), c.label);
+        choice->Unload();
+    }
+}
+
 TEST_F(Browser, FileThatIsNoPictureShowsTheMessageOverThePreviousPreview) {
     Configure();
     AddImage(L"D:\\Pics\\a.jpg", 64, 48, 0x123456);

@@ -213,3 +213,22 @@ TEST(LoginNameLive, SetupFormGivesAnExistingProfileFolderAndTheName) {
 }
 
 }  // namespace
+
+namespace {
+
+// The resolution label's numbers with this platform's C++ library, for screens of several sizes
+// at several resolutions: plain digits, never an exponent.
+TEST(TextDecimalLive, ScreenSizesAreWrittenInPlainDigits) {
+    struct Case { int pixels, twipsPerPixel; const wchar_t* text; };
+    for (const Case& c : {Case{800, 15, L"800"}, Case{600, 15, L"600"}, Case{1280, 12, L"1280"},
+                          Case{1024, 15, L"1024"}, Case{1920, 10, L"1920"}, Case{1080, 15, L"1080"},
+                          Case{3840, 20, L"3840"}}) {
+        const float value = float(c.pixels * c.twipsPerPixel) / float(c.twipsPerPixel);
+        EXPECT_EQ(common::ShortestDecimalText(value), c.text);
+    }
+    EXPECT_EQ(common::ShortestDecimalText(1366.5f), L"1366.5");
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_EQ(common::ShortestDecimalText(float(width)), std::to_wstring(width));
+}
+
+}  // namespace
