@@ -164,6 +164,10 @@ void frmConfig::cmdSet_Click() {
         tk::MsgBox(L"No valid image files found in folder", tk::kMbOk, kErrorTitle);
         return;
     }
+    if (count > kMaxImageFiles) {
+        tk::MsgBox(L"More than 32767 valid image files found in folder", tk::kMbOk, kErrorTitle);
+        return;
+    }
     state.BaseFile = WallpaperInPlace();
     if (state.OSType == common::kOsWin2k && !PreserveBaseBitmap()) return;
     SaveSettings();
