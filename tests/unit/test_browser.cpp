@@ -262,6 +262,38 @@ TEST_F(Browser, ScreenResolutionIsWrittenInPlainDigits) {
     }
 }
 
+// Moving quickly through the list: a selection that arrives while a preview is pending is the
+// one the browser ends on, whichever it is.
+TEST_F(Browser, SelectionArrivingWhileAPreviewIsPendingIsTheOneShown) {
+    Configure();
+    AddImage(L"D:\\Pics\\a.jpg", 64, 48, 0x123456);
+    AddImage(L"D:\\Pics\\b.jpg", 80, 60, 0x654321);
+    Start();
+    Open();
+    struct Case { int arriving; bool emptyBox; const wchar_t* size; };
+    for (const Case& c : {Case{0, true, nullptr}, Case{2, false, L"80x60"}}) {
+        SCOPED_TRACE(c.arriving);
+        Pick(0);
+        bool once = true;
+        hl::SetDoEventsHook([&] {
+            if (once) {
+                once = false;
+                Pick(c.arriving);
+            }
+        });
+        Pick(1);
+        hl::SetDoEventsHook(nullptr);
+        EXPECT_EQ(browser().File1.ListIndex(), c.arriving);
+        EXPECT_EQ(state().CurrentIndex, c.arriving - 1);
+        EXPECT_FALSE(browser().Label4.Visible()) << "\"Picture could not load.\" shown";
+        EXPECT_FALSE(browser().Label1.Visible());
+        EXPECT_EQ(PreviewIsEmpty(), c.emptyBox);
+        if (c.size) EXPECT_EQ(browser().lblSize.Caption(), c.size);
+    }
+    browser().cmdCancel.OnUserPress();
+    choice->Unload();
+}
+
 TEST_F(Browser, FileThatIsNoPictureShowsTheMessageOverThePreviousPreview) {
     Configure();
     AddImage(L"D:\\Pics\\a.jpg", 64, 48, 0x123456);
