@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <stdexcept>
 #include <unordered_set>
 #include <utility>
 
+#include "common/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
@@ -193,14 +193,10 @@ std::vector<std::wstring> SplitPatterns(const std::wstring& patterns) {
     return parts;
 }
 
-std::wstring Folded(const std::wstring& text) {
-    std::wstring folded = text;
-    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return folded;
-}
+std::wstring Folded(const std::wstring& text) { return common::LowerCase(text); }
 
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return Folded(a) == Folded(b);
+    return common::EqualsIgnoringCase(a, b);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #   Wine test bench:      wine (64-bit), Xvfb, xdotool, xdpyinfo/xwininfo/xprop (x11-utils),
 #                         xwd (x11-apps), ImageMagick and netpbm for screenshots and images,
 #                         DejaVu fonts for the captions of the sample images, flock (util-linux)
-#   scripts:              python3
+#   scripts:              python3; unicode-data (to refresh common/unicode, not for building)
 set -euo pipefail
 
 pkgs=(
@@ -18,7 +18,7 @@ pkgs=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 fonts-wine xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
-  util-linux procps python3 nsis zip
+  util-linux procps python3 nsis zip unicode-data
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CaseFold.h"
 #include "common/LoginName.h"
 #include "common/OsType.h"
 #include "common/Registry.h"
@@ -229,6 +230,30 @@ TEST(TextDecimalLive, ScreenSizesAreWrittenInPlainDigits) {
     EXPECT_EQ(common::ShortestDecimalText(1366.5f), L"1366.5");
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     EXPECT_EQ(common::ShortestDecimalText(float(width)), std::to_wstring(width));
+}
+
+}  // namespace
+
+namespace {
+
+// The programs' lower-casing is the system's, for every UTF-16 code unit, one at a time and as
+// one buffer holding them all.
+TEST(CaseFoldLive, EqualsTheSystemsLowerCasingForEveryCodeUnit) {
+    std::wstring all(0x10000, L'\0');
+    int differing = 0;
+    for (unsigned code = 0; code < 0x10000; ++code) {
+        wchar_t unit = static_cast<wchar_t>(code);
+        all[code] = unit;
+        ::CharLowerBuffW(&unit, 1);
+        if (unit != common::LowerChar(static_cast<wchar_t>(code)) && ++differing <= 20) {
+            ADD_FAILURE() << std::hex << "U+" << code << ": system " << unsigned(unit)
+                          << ", ours " << unsigned(common::LowerChar(static_cast<wchar_t>(code)));
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    std::wstring system = all;
+    ::CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
+    EXPECT_TRUE(system == common::LowerCase(all));
 }
 
 }  // namespace
