@@ -288,7 +288,9 @@ TEST_F(Browser, SelectionArrivingWhileAPreviewIsPendingIsTheOneShown) {
         EXPECT_FALSE(browser().Label4.Visible()) << "\"Picture could not load.\" shown";
         EXPECT_FALSE(browser().Label1.Visible());
         EXPECT_EQ(PreviewIsEmpty(), c.emptyBox);
-        if (c.size) EXPECT_EQ(browser().lblSize.Caption(), c.size);
+        if (c.size) {
+            EXPECT_EQ(browser().lblSize.Caption(), c.size);
+        }
     }
     browser().cmdCancel.OnUserPress();
     choice->Unload();
