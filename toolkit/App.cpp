@@ -40,6 +40,10 @@ void SetMousePointer(int pointer) {
 
 }  // namespace Screen
 
+Color ColorValue(Color color) {
+    return IsSystemColor(color) ? CurrentBackend().SystemColorValue(SystemColorIndex(color)) : color;
+}
+
 int TwipsToPixels(Twips twips) {
     const long long scaled = static_cast<long long>(twips) * CurrentBackend().Dpi();
     const long long half = kTwipsPerInch / 2;

@@ -330,8 +330,9 @@ Twips PictureBox::ScaleHeight() const { return InnerPixels().height * Screen::Tw
 
 namespace {
 
-// Colours are kept as 0x00BBGGRR; pixels as 0x00RRGGBB.
+// Colours are kept as 0x00BBGGRR or as a system colour; pixels as 0x00RRGGBB.
 std::uint32_t ColorToPixel(Color color) {
+    color = ColorValue(color);
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 

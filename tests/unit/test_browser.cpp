@@ -27,6 +27,7 @@ std::uint32_t Pattern(double u, double v) {
 }
 
 std::uint32_t PixelOf(tk::Color color) {
+    color = tk::ColorValue(color);
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 

@@ -728,6 +728,32 @@ TEST_F(ToolkitPaint, PictureBoxShowsItsSurfaceAndLabelsShowItThrough) {
     EXPECT_EQ(cleared.At(2, 2), RGB(255, 0, 0));
 }
 
+// Silver pixels of a picture stay silver when the system's face is another colour, and the
+// default face shows as the system's.
+TEST_F(ToolkitPaint, PictureSilverIsNotTakenForTheSystemsFace) {
+    const int element = COLOR_BTNFACE;
+    const COLORREF saved = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF beige = RGB(236, 233, 216);
+    ASSERT_TRUE(::SetSysColors(1, &element, &beige));
+    AllControlsForm& f = Make();
+    f.Show();
+    f.pic.Cls();
+    f.pic.PaintPicture(tk::Bitmap(4, 4, 0xC0C0C0), 0, 0, 360, 360);
+    PumpFor(20);
+    Snapshot box(WindowOf(f.pic));
+    const COLORREF silverPixel = box.At(2, 2);
+    const COLORREF facePixel = box.At(Px(360) + 3, Px(360) + 3);
+    f.pic.SetBackColor(tk::kSilver);
+    f.pic.Cls();
+    PumpFor(20);
+    Snapshot silver(WindowOf(f.pic));
+    const COLORREF askedSilver = silver.At(Px(360) + 3, Px(360) + 3);
+    ::SetSysColors(1, &element, &saved);
+    EXPECT_EQ(silverPixel, RGB(192, 192, 192));
+    EXPECT_EQ(facePixel, beige);
+    EXPECT_EQ(askedSilver, RGB(192, 192, 192));
+}
+
 TEST_F(ToolkitPaint, FormPaintsItsBackColourAndShapeOutline) {
     tk::FormStyle style = TestStyle();
     style.backColor = 0x00FF00;  // green

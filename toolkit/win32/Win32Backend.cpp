@@ -81,6 +81,10 @@ SizePx Win32Backend::ScreenSize() const {
 
 int Win32Backend::Dpi() const { return ScreenDpi(); }
 
+Color Win32Backend::SystemColorValue(int index) const {
+    return static_cast<Color>(::GetSysColor(index)) & 0xFFFFFF;
+}
+
 void Win32Backend::SetMousePointer(int pointer) {
     pointerCursor_ = CursorFor(pointer);
     // Show the change at once where the pointer rests on one of our windows; elsewhere each

@@ -19,6 +19,7 @@ public:
     void StopTimer(Timer& timer) override;
     SizePx ScreenSize() const override;
     int Dpi() const override;
+    Color SystemColorValue(int index) const override;
     void SetMousePointer(int pointer) override;
     int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
                        WindowHandle owner) override;
