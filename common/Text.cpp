@@ -2,7 +2,9 @@
 // work on code points so that both widths give the same results.
 #include "common/Text.h"
 
+#include <charconv>
 #include <cstdint>
+#include <system_error>
 #include <type_traits>
 
 namespace common {
@@ -203,6 +205,14 @@ Text DecimalText(long long value) {
     } while (rest != 0);
     if (value < 0) *--first = L'-';
     return Text(first, digits + 24);
+}
+
+Text ShortestDecimalText(float value) {
+    // Without a precision, fixed notation gives the fewest digits that read back equal.
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (error != std::errc()) return Text();
+    return FromUtf8(std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 std::u16string Utf16Units(std::wstring_view text) { return ToUtf16Units(text); }

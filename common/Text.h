@@ -35,4 +35,8 @@ int CompareUtf16(std::wstring_view a, std::wstring_view b);
 // Decimal text of a whole number.
 Text DecimalText(long long value);
 
+// The shortest plain decimal text (digits, at most one point, never an exponent) that reads
+// back as exactly `value`: 800 gives "800", 1366.5 gives "1366.5".
+Text ShortestDecimalText(float value);
+
 }  // namespace common

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
 #include <numeric>
 
 #include "common/CaseFold.h"
@@ -98,16 +96,6 @@ std::wstring FolderMessage(const std::wstring& folder, const std::wstring& probl
            L"\r\n\r\nRun Tessaban.exe to choose another folder.";
 }
 
-// A whole number of pixels as a single-precision value in its shortest decimal form.
-std::wstring ShortestDecimal(float value) {
-    char text[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        if (std::strtof(text, nullptr) == value) break;
-    }
-    return common::FromUtf8(text);
-}
-
 }  // namespace
 
 std::optional<std::wstring> BuildCatalogue(Program& program) {
@@ -155,7 +143,8 @@ void PrepareBrowser(Program& program) {
     }
     const float width = float(tk::Screen::Width()) / float(tk::Screen::TwipsPerPixelX());
     const float height = float(tk::Screen::Height()) / float(tk::Screen::TwipsPerPixelY());
-    browser.lblRes.SetCaption(ShortestDecimal(width) + L"x" + ShortestDecimal(height));
+    browser.lblRes.SetCaption(common::ShortestDecimalText(width) + L"x" +
+                              common::ShortestDecimalText(height));
 }
 
 }  // namespace selector

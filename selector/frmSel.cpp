@@ -104,9 +104,10 @@ void frmSel::Form_Load() {
 }
 
 void frmSel::File1_Click() {
+    const int selected = File1.ListIndex();
     Label4.SetVisible(false);
-    State().CurrentIndex = static_cast<std::int16_t>(File1.ListIndex() - 1);
-    if (File1.ListIndex() <= 0) {
+    State().CurrentIndex = static_cast<std::int16_t>(selected - 1);
+    if (selected <= 0) {
         Label1.SetVisible(false);
         picImage.ClearPicture();
         return;
@@ -114,6 +115,9 @@ void frmSel::File1_Click() {
     Label1.SetVisible(true);
     tk::DoEvents();  // "loading..." is painted before the decode starts
     if (!IsLoaded()) return;  // the program was closed meanwhile
+    // Another selection made meanwhile ran this handler for itself, which left the preview
+    // (or the empty box) for the selection as it is now; this one is out of date.
+    if (File1.ListIndex() != selected) return;
     SetPicture();
 }
 

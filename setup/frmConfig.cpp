@@ -63,6 +63,8 @@ frmConfig::frmConfig()
     lblImages.SetAlignment(tk::Align::Right);
     chkStartup.SetToolTip(L"Murivale will change your wallpaper when you log in.");
     File1.SetVisible(false);
+    // The blank default background is silver, whatever colour the system gives its faces.
+    picSave.SetBackColor(tk::kSilver);
     cmdSet.Click = [this] { cmdSet_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     cmdAbout.Click = [this] { cmdAbout_Click(); };
@@ -162,6 +164,10 @@ void frmConfig::cmdSet_Click() {
     }
     if (count == 0) {
         tk::MsgBox(L"No valid image files found in folder", tk::kMbOk, kErrorTitle);
+        return;
+    }
+    if (count > kMaxImageFiles) {
+        tk::MsgBox(L"More than 32767 valid image files found in folder", tk::kMbOk, kErrorTitle);
         return;
     }
     state.BaseFile = WallpaperInPlace();

@@ -33,6 +33,9 @@ inline constexpr wchar_t kRegDesktopWallpaper[] =
 inline constexpr wchar_t kRegProgramFilesDir[] =
     L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
 
+// Murivale counts and indexes its catalogue in 16-bit signed integers, so it refuses a folder with
+// more images than this; saving such a folder is refused here for that reason.
+inline constexpr int kMaxImageFiles = 32767;
 inline constexpr wchar_t kImagePatterns[] = L"*.jp*g;*.gif;*.bmp;*.dib";
 
 class SetupProgram {

@@ -20,7 +20,7 @@ int Run(Form& startForm) {
 }
 
 int MsgBox(const std::wstring& text, int style, const std::wstring& title) {
-    return CurrentBackend().MessageBox(text, style, title, 0);
+    return CurrentBackend().ShowMessageBox(text, style, title, 0);
 }
 
 void DoEvents() { CurrentBackend().DoEvents(); }
@@ -39,6 +39,10 @@ void SetMousePointer(int pointer) {
 }
 
 }  // namespace Screen
+
+Color ColorValue(Color color) {
+    return IsSystemColor(color) ? CurrentBackend().SystemColorValue(SystemColorIndex(color)) : color;
+}
 
 int TwipsToPixels(Twips twips) {
     const long long scaled = static_cast<long long>(twips) * CurrentBackend().Dpi();

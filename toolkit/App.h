@@ -29,6 +29,9 @@ int MousePointer();
 void SetMousePointer(int pointer);
 }  // namespace Screen
 
+// The 0x00BBGGRR value a colour is drawn in: a system colour as the system gives it now.
+Color ColorValue(Color color);
+
 // Twips to pixels at the screen's resolution, rounded to the nearest pixel.
 int TwipsToPixels(Twips twips);
 Twips PixelsToTwips(int pixels);

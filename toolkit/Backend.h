@@ -66,11 +66,13 @@ public:
 
     virtual SizePx ScreenSize() const = 0;
     virtual int Dpi() const = 0;  // logical pixels per inch of the screen
+    // The 0x00BBGGRR value the system gives one of its colours (SystemColor) now.
+    virtual Color SystemColorValue(int index) const = 0;
     virtual void SetMousePointer(int pointer) = 0;
 
     // Modal message box; returns the button pressed (1 OK, 2 Cancel, 6 Yes, 7 No, ...).
-    virtual int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                           WindowHandle owner) = 0;
+    virtual int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                               WindowHandle owner) = 0;
 
     // Runs pending window events once and returns.
     virtual void DoEvents() = 0;

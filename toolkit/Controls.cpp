@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <stdexcept>
 #include <unordered_set>
 #include <utility>
 
+#include "common/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
@@ -193,14 +193,10 @@ std::vector<std::wstring> SplitPatterns(const std::wstring& patterns) {
     return parts;
 }
 
-std::wstring Folded(const std::wstring& text) {
-    std::wstring folded = text;
-    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return folded;
-}
+std::wstring Folded(const std::wstring& text) { return common::LowerCase(text); }
 
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return Folded(a) == Folded(b);
+    return common::EqualsIgnoringCase(a, b);
 }
 
 }  // namespace
@@ -334,8 +330,9 @@ Twips PictureBox::ScaleHeight() const { return InnerPixels().height * Screen::Tw
 
 namespace {
 
-// Colours are kept as 0x00BBGGRR; pixels as 0x00RRGGBB.
+// Colours are kept as 0x00BBGGRR or as a system colour; pixels as 0x00RRGGBB.
 std::uint32_t ColorToPixel(Color color) {
+    color = ColorValue(color);
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 

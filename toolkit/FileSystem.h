@@ -35,18 +35,14 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder);
 }  // namespace fs
 
 // Matches `name` against one wildcard pattern: "*" any run, "?" any one character, letter case
-// ignored. A pattern with a dot matches its extension part against the name's extension (after
-// the name's last dot) and the rest against the rest, so "*.jp*g" does not match "x.jpg.png".
+// ignored (common::LowerChar). A pattern with a dot matches its extension part against the
+// name's extension (after the name's last dot) and the rest against the rest, so "*.jp*g" does
+// not match "x.jpg.png".
 // A pattern ending in ".*" therefore also matches a name without an extension, as the system does.
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& name);
 
-// The letter case folding used by WildcardMatch: the upper-case form of a letter of the Latin
-// (ASCII, Latin-1, Latin Extended-A), Greek and Cyrillic alphabets and of the full-width Latin
-// letters; any other character unchanged. Independent of the C library's locale.
-wchar_t FoldCase(wchar_t c);
-
-// Orders names without regard to letter case (by FoldCase, then by UTF-16 code unit order of the
-// folded names); names differing only in case are then ordered exactly. <0, 0, >0.
+// Orders names without regard to letter case (by common::LowerChar, then by UTF-16 code unit
+// order of the lower-cased names); names differing only in case are then ordered exactly.
 int CompareNoCase(const std::wstring& a, const std::wstring& b);
 
 }  // namespace tk

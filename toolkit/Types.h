@@ -12,12 +12,20 @@ constexpr int kTwipsPerInch = 1440;
 // A window as the system knows it; 0 when there is none.
 using WindowHandle = std::uintptr_t;
 
-// Colours as 0x00BBGGRR: red in the low byte.
+// Colours as 0x00BBGGRR: red in the low byte. A value with the top bit set is no RGB value but
+// one of the system's colours, by its index; it becomes the RGB value the system gives it when
+// it is drawn, so every 0x00BBGGRR value stays available as itself.
 using Color = std::uint32_t;
+constexpr Color kSystemColorFlag = 0x80000000;
+constexpr Color SystemColor(int index) { return kSystemColorFlag | static_cast<Color>(index); }
+constexpr bool IsSystemColor(Color color) { return (color & kSystemColorFlag) != 0; }
+constexpr int SystemColorIndex(Color color) { return static_cast<int>(color & 0xFF); }
+
 constexpr Color kBlack = 0x000000;
 constexpr Color kRed = 0x0000FF;
 constexpr Color kWhite = 0xFFFFFF;
-constexpr Color kButtonFace = 0xC0C0C0;  // the default face of forms and picture boxes here
+constexpr Color kSilver = 0xC0C0C0;
+constexpr Color kButtonFace = SystemColor(15);  // the default face of forms and picture boxes
 
 struct RectTwips {
     Twips left = 0, top = 0, width = 0, height = 0;

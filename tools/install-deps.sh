@@ -9,7 +9,8 @@
 #                         64-bit prefix runs the 32-bit build through WoW64), Xvfb, xdotool, xdpyinfo/xwininfo/xprop (x11-utils),
 #                         xwd (x11-apps), ImageMagick and netpbm for screenshots and images,
 #                         DejaVu fonts for the captions of the sample images, flock (util-linux)
-#   scripts:              python3; NSIS and zip for the installer and the portable zips
+#   scripts:              python3; NSIS and zip for the installer and the portable zips;
+#                         unicode-data (to refresh common/unicode, not for building)
 set -euo pipefail
 
 pkgs=(
@@ -19,7 +20,7 @@ pkgs=(
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 fonts-wine xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
-  util-linux procps python3 nsis zip
+  util-linux procps python3 nsis zip unicode-data
 )
 
 missing=()

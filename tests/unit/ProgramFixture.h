@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,7 +37,14 @@ public:
         std::error_code error;
         return std::filesystem::remove(tk::headless::HostPath(path), error);
     }
+    // Runs as the wallpaper call is made, to see what is on the screen at that moment.
+    int SystemParametersInfoA(std::uint32_t action, std::uint32_t uiParam,
+                              const std::wstring& pvParam, std::uint32_t fWinIni) override {
+        if (onWallpaperCall) onWallpaperCall();
+        return FakeWinApi::SystemParametersInfoA(action, uiParam, pvParam, fWinIni);
+    }
     std::set<std::wstring> locked;
+    std::function<void()> onWallpaperCall;
 };
 
 class TempFolder {

@@ -138,6 +138,24 @@ TEST_F(Backdrop, CoversTheScreenBehindTheChoiceWindowUntilItsTimerFires) {
     }
 }
 
+// The screen is covered before the desktop is told of the new wallpaper, for the random choice
+// and for Select in the browser alike.
+TEST_F(Backdrop, IsUpBeforeTheWallpaperCall) {
+    for (const bool custom : {false, true}) {
+        SCOPED_TRACE(custom ? "Select" : "random");
+        Restart(true);
+        AddImage(L"D:\\Pics\\a.jpg");
+        Start();
+        std::vector<bool> covered;
+        api.onWallpaperCall = [&] { covered.push_back(BackdropShown()); };
+        Choose(custom);
+        api.onWallpaperCall = nullptr;
+        EXPECT_EQ(covered, std::vector<bool>{true});
+        hl::AdvanceClock(750);
+        choice->Unload();
+    }
+}
+
 TEST_F(Backdrop, PlainDesktopNeverShowsIt) {
     Restart(false);
     AddImage(L"D:\\Pics\\a.jpg");

@@ -27,6 +27,7 @@ std::uint32_t Pattern(double u, double v) {
 }
 
 std::uint32_t PixelOf(tk::Color color) {
+    color = tk::ColorValue(color);
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 
@@ -243,6 +244,57 @@ TEST_F(Browser, ReportedSizeAndPreviewDoNotDependOnTheDisplayResolution) {
         browser().cmdCancel.OnUserPress();
         choice->Unload();
     }
+}
+
+TEST_F(Browser, ScreenResolutionIsWrittenInPlainDigits) {
+    AddImage(L"D:\\Pics\\a.jpg");
+    AddImage(L"D:\\Pics\\b.jpg");
+    struct Case { int width, height, dpi; const wchar_t* label; };
+    for (const Case& c : {Case{800, 600, 96, L"800x600"}, Case{1280, 1024, 96, L"1280x1024"},
+                          Case{1920, 1080, 96, L"1920x1080"}, Case{1366, 768, 120, L"1366x768"},
+                          Case{3840, 2160, 144, L"3840x2160"}, Case{640, 480, 72, L"640x480"}}) {
+        SCOPED_TRACE(c.label);
+        Restart();
+        hl::SetScreen(c.width, c.height, c.dpi);
+        Configure();
+        Start();
+        EXPECT_EQ(browser().lblRes.Caption(), c.label);
+        choice->Unload();
+    }
+}
+
+// Moving quickly through the list: a selection that arrives while a preview is pending is the
+// one the browser ends on, whichever it is.
+TEST_F(Browser, SelectionArrivingWhileAPreviewIsPendingIsTheOneShown) {
+    Configure();
+    AddImage(L"D:\\Pics\\a.jpg", 64, 48, 0x123456);
+    AddImage(L"D:\\Pics\\b.jpg", 80, 60, 0x654321);
+    Start();
+    Open();
+    struct Case { int arriving; bool emptyBox; const wchar_t* size; };
+    for (const Case& c : {Case{0, true, nullptr}, Case{2, false, L"80x60"}}) {
+        SCOPED_TRACE(c.arriving);
+        Pick(0);
+        bool once = true;
+        hl::SetDoEventsHook([&] {
+            if (once) {
+                once = false;
+                Pick(c.arriving);
+            }
+        });
+        Pick(1);
+        hl::SetDoEventsHook(nullptr);
+        EXPECT_EQ(browser().File1.ListIndex(), c.arriving);
+        EXPECT_EQ(state().CurrentIndex, c.arriving - 1);
+        EXPECT_FALSE(browser().Label4.Visible()) << "\"Picture could not load.\" shown";
+        EXPECT_FALSE(browser().Label1.Visible());
+        EXPECT_EQ(PreviewIsEmpty(), c.emptyBox);
+        if (c.size) {
+            EXPECT_EQ(browser().lblSize.Caption(), c.size);
+        }
+    }
+    browser().cmdCancel.OnUserPress();
+    choice->Unload();
 }
 
 TEST_F(Browser, FileThatIsNoPictureShowsTheMessageOverThePreviousPreview) {

@@ -244,7 +244,7 @@ protected:
     selector::frmSel& browser() { return *program().browser; }
     const tk::Bitmap& Preview() { return browser().picImage.Surface(); }
     std::uint32_t Background() {
-        const tk::Color c = browser().picImage.BackColor();
+        const tk::Color c = tk::ColorValue(browser().picImage.BackColor());
         return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
     }
     void Restart() {

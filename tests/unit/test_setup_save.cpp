@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <set>
@@ -76,6 +77,37 @@ protected:
         return names;
     }
 };
+
+// --- Too many images ----------------------------------------------------------------------------
+
+TEST_F(SetupSave, FolderWithMoreImagesThanMurivaleCountsIsRefusedAndNothingIsWritten) {
+    Configure();
+    MakeFolder(L"D:\\Pics\\Many");
+    // Names are all the scan looks at: empty files will do.
+    for (int i = 0; i < 32767; ++i) {
+        std::ofstream(Host(L"D:\\Pics\\Many\\p" + std::to_wstring(i) + L".jpg"));
+    }
+    std::ofstream(Host(L"D:\\Pics\\Many\\extra.gif"));
+    api->SetString(setup::kRegDesktopWallpaper, L"C:\\WINDOWS\\w.bmp");
+    AddImage(L"C:\\WINDOWS\\w.bmp");
+    Open();
+    OpenFolderInList(L"D:\\Pics\\Many");
+    ForgetCalls();
+    Save();
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused());
+    EXPECT_EQ(hl::MessageBoxes()[0].text, L"More than 32767 valid image files found in folder");
+    EXPECT_EQ(hl::MessageBoxes()[0].style, 0);
+    EXPECT_FALSE(Exists(kBase));
+
+    // One fewer is as many as Murivale takes: that saves.
+    std::filesystem::remove(Host(L"D:\\Pics\\Many\\extra.gif"));
+    OpenFolderInList(L"D:\\Pics");
+    OpenFolderInList(L"D:\\Pics\\Many");
+    Save();
+    EXPECT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(api->String(setup::kRegFolderPath), L"D:\\Pics\\Many\\");
+}
 
 // --- Too few images -----------------------------------------------------------------------------
 

@@ -330,11 +330,12 @@ TEST_F(SetupWindow, MoreImagesThanA16BitCountHoldsAreCountedInFull) {
     EXPECT_EQ(form->lblImages.Caption(), L"32770");
     EXPECT_EQ(form->lblImages.ForeColor(), kBlackText);
 
+    // Murivale cannot take so many: saving refuses the folder (test_setup_save.cpp).
     ForgetCalls();
     Save();
-    EXPECT_TRUE(hl::MessageBoxes().empty());
-    EXPECT_FALSE(form->IsLoaded());
-    EXPECT_EQ(api->String(setup::kRegFolderPath), L"D:\\Many\\");
+    ASSERT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxes()[0].text, L"More than 32767 valid image files found in folder");
+    EXPECT_TRUE(form->IsLoaded());
 }
 
 // --- About, Cancel, close box -------------------------------------------------------------------

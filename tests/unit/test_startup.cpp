@@ -217,6 +217,16 @@ TEST_F(Startup, LogonRunNeverShowsAWindow) {
     EXPECT_TRUE(hl::QuitRequested());
 }
 
+// At logon, pending events run once just before the random choice, so that the desktop can
+// settle before the wallpaper changes.
+TEST_F(Startup, LogonRunLetsPendingEventsRunOnceBeforeTheWallpaperCall) {
+    ConfigureWithImages({L"a.jpg", L"b.jpg"});
+    std::vector<int> eventsBeforeCall;
+    api.onWallpaperCall = [&] { eventsBeforeCall.push_back(hl::DoEventsCount()); };
+    Start(L"/p %1");
+    EXPECT_EQ(eventsBeforeCall, std::vector<int>{1});
+}
+
 TEST_F(Startup, FoldersThatCannotBeCataloguedEndTheStartWithAMessageByHand) {
     struct Case {
         int images;

@@ -53,6 +53,20 @@ TEST(TextCompare, CharactersAboveBmpSortBetweenSurrogateRangeAndPrivateUse) {
     EXPECT_EQ(CompareUtf16(smiley, smiley), 0);
 }
 
+TEST(TextDecimal, ShortestFormIsPlainDecimalThatReadsBackEqual) {
+    using common::ShortestDecimalText;
+    EXPECT_EQ(ShortestDecimalText(800.0f), L"800");
+    EXPECT_EQ(ShortestDecimalText(1280.0f), L"1280");
+    EXPECT_EQ(ShortestDecimalText(1080.0f), L"1080");
+    EXPECT_EQ(ShortestDecimalText(16777216.0f), L"16777216");
+    EXPECT_EQ(ShortestDecimalText(1e10f), L"10000000000");
+    EXPECT_EQ(ShortestDecimalText(0.0f), L"0");
+    EXPECT_EQ(ShortestDecimalText(1366.5f), L"1366.5");
+    EXPECT_EQ(ShortestDecimalText(1097.1428f), L"1097.1428");
+    EXPECT_EQ(ShortestDecimalText(0.1f), L"0.1");
+    EXPECT_EQ(ShortestDecimalText(-0.001f), L"-0.001");
+}
+
 TEST(TextUtf8, RoundTripsEveryPlane) {
     const std::wstring text = L"a\u00E9\u20AC\uFFFD\U0001F600\U0010FFFF";
     const std::string utf8 = ToUtf8(text);

@@ -124,4 +124,20 @@ TEST_F(ToolkitPictureBox, LayoutFollowsTheDpi) {
     EXPECT_EQ(form.box.ScaleWidth(), 2260);
 }
 
+// The default face is the system's button face, whatever colour that is now; a picture's silver
+// pixels and a silver asked for stay silver.
+TEST_F(ToolkitPictureBox, SystemFaceAndSilverAreDifferentColours) {
+    hl::SetButtonFace(0xD8E9EC);  // 0x00BBGGRR: a beige face
+    BoxForm form;
+    EXPECT_NE(form.box.BackColor(), tk::kSilver);
+    form.box.Cls();
+    const int all = static_cast<int>(form.box.Surface().pixels.size());
+    EXPECT_EQ(CountPixels(form.box.Surface(), 0xECE9D8), all);
+    form.box.PaintPicture(Solid(4, 4, kFacePixel), 0, 0, 15 * 10, 15 * 10);
+    EXPECT_EQ(CountPixels(form.box.Surface(), kFacePixel), 100);
+    form.box.SetBackColor(tk::kSilver);
+    form.box.Cls();
+    EXPECT_EQ(CountPixels(form.box.Surface(), kFacePixel), all);
+}
+
 }  // namespace

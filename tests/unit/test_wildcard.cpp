@@ -37,6 +37,11 @@ TEST(Wildcard, LetterCaseIsIgnoredBeyondAscii) {
     EXPECT_TRUE(WildcardMatch(L"ΣΟΦΙΑ", L"σοφια"));
     EXPECT_FALSE(WildcardMatch(L"e*", L"é.jpg"));  // accents are not dropped
     EXPECT_FALSE(WildcardMatch(L"i", L"ı"));       // dotless i has no simple pair
+    // The same lower-casing as everywhere else in the programs.
+    EXPECT_TRUE(WildcardMatch(L"\u0189*.jpg", L"\u0256x.JPG"));
+    EXPECT_TRUE(WildcardMatch(L"\u01C4.*", L"\u01C6.bmp"));
+    EXPECT_TRUE(WildcardMatch(L"\u1F88?", L"\u1F80a"));
+    EXPECT_FALSE(WildcardMatch(L"k*", L"\u212A.jpg"));  // the Kelvin sign stays a sign
 }
 
 TEST(Wildcard, TrailingDotStarAlsoMatchesNamesWithoutExtension) {
@@ -67,6 +72,7 @@ TEST(Wildcard, CaseBlindOrderTieBreaksExactly) {
     EXPECT_EQ(tk::CompareNoCase(L"A", L"a"), -tk::CompareNoCase(L"a", L"A"));
     EXPECT_EQ(tk::CompareNoCase(L"éclair", L"ÉCLAIR") == 0, false);
     EXPECT_LT(tk::CompareNoCase(L"éclair", L"ÉCLAIRS"), 0);
+    EXPECT_GT(tk::CompareNoCase(L"\u0189", L"\u00e9"), 0);  // by U+0256, its lower-case form
 }
 
 }  // namespace

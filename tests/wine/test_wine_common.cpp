@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CaseFold.h"
 #include "common/LoginName.h"
 #include "common/OsType.h"
 #include "common/Registry.h"
@@ -239,6 +240,49 @@ TEST(LoginNameLive, SetupFormGivesAnExistingProfileFolderAndTheName) {
     const DWORD attributes = ::GetFileAttributesW(profileDir.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+namespace {
+
+// The resolution label's numbers with this platform's C++ library, for screens of several sizes
+// at several resolutions: plain digits, never an exponent.
+TEST(TextDecimalLive, ScreenSizesAreWrittenInPlainDigits) {
+    struct Case { int pixels, twipsPerPixel; const wchar_t* text; };
+    for (const Case& c : {Case{800, 15, L"800"}, Case{600, 15, L"600"}, Case{1280, 12, L"1280"},
+                          Case{1024, 15, L"1024"}, Case{1920, 10, L"1920"}, Case{1080, 15, L"1080"},
+                          Case{3840, 20, L"3840"}}) {
+        const float value = float(c.pixels * c.twipsPerPixel) / float(c.twipsPerPixel);
+        EXPECT_EQ(common::ShortestDecimalText(value), c.text);
+    }
+    EXPECT_EQ(common::ShortestDecimalText(1366.5f), L"1366.5");
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_EQ(common::ShortestDecimalText(float(width)), std::to_wstring(width));
+}
+
+}  // namespace
+
+namespace {
+
+// The programs' lower-casing is the system's, for every UTF-16 code unit, one at a time and as
+// one buffer holding them all.
+TEST(CaseFoldLive, EqualsTheSystemsLowerCasingForEveryCodeUnit) {
+    std::wstring all(0x10000, L'\0');
+    int differing = 0;
+    for (unsigned code = 0; code < 0x10000; ++code) {
+        wchar_t unit = static_cast<wchar_t>(code);
+        all[code] = unit;
+        ::CharLowerBuffW(&unit, 1);
+        if (unit != common::LowerChar(static_cast<wchar_t>(code)) && ++differing <= 20) {
+            ADD_FAILURE() << std::hex << "U+" << code << ": system " << unsigned(unit)
+                          << ", ours " << unsigned(common::LowerChar(static_cast<wchar_t>(code)));
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    std::wstring system = all;
+    ::CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
+    EXPECT_TRUE(system == common::LowerCase(all));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/win32/Handles.h"
+#include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
@@ -183,7 +184,8 @@ TEST_F(PicturePreviewWine, ReducedPictureDrawsWhereTheWholeOneDoes) {
         form.box.Cls();
         form.box.PaintPicture(reduced, boxWidth / 2 - w / 2, boxHeight / 2 - h / 2, w, h);
         const tk::Bitmap& s = form.box.Surface();
-        const std::uint32_t background = 0xC0C0C0;
+        const tk::Color face = tk::ColorValue(form.box.BackColor());
+        const std::uint32_t background = ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF);
         std::size_t differ = 0, margin = 0;
         for (std::size_t i = 0; i < s.pixels.size(); ++i) {
             const bool empty = s.pixels[i] == background;

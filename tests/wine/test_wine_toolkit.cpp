@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "toolkit/App.h"
@@ -663,6 +665,48 @@ TEST_F(ToolkitLoop, LastUnloadEndsTheLoopAndTheNextLoopRunsAgain) {
     }
 }
 
+// A message box asked for while a full-screen window is active and another window of ours is in
+// front of it (the backdrop and the topmost choice window of a failed change) belongs to the
+// window in front, so that it stays in front of it, rather than to the active one behind.
+TEST_F(ToolkitLoop, MessageBoxBelongsToTheWindowInFront) {
+    tk::FormStyle coverStyle = TestStyle();
+    coverStyle.border = tk::BorderStyle::None;
+    coverStyle.windowState = tk::WindowState::Maximized;
+    coverStyle.backColor = tk::kBlack;
+    AllControlsForm cover(coverStyle);
+    cover.Show();
+    AllControlsForm& panel = Make();
+    panel.Show();
+    ::SetForegroundWindow(WindowOf(cover));
+    ::SetWindowPos(WindowOf(panel), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PumpFor(50);
+    ASSERT_EQ(::GetActiveWindow(), WindowOf(cover));
+
+    std::atomic<HWND> owner{nullptr};
+    std::atomic<bool> inFront{false};
+    const HWND panelWindow = WindowOf(panel);
+    std::thread watcher([&] {
+        for (int n = 0; n < 300; ++n) {
+            const HWND box = ::FindWindowW(L"#32770", L"Box in front");
+            if (box && ::IsWindowVisible(box)) {
+                ::Sleep(100);
+                owner = ::GetWindow(box, GW_OWNER);
+                for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+                    if (w == box) inFront = true;
+                    if (w == box || w == panelWindow) break;
+                }
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            ::Sleep(10);
+        }
+    });
+    tk::MsgBox(L"The wallpaper could not be changed.", tk::kMbIconExclamation, L"Box in front");
+    watcher.join();
+    EXPECT_EQ(owner.load(), panelWindow) << "the box belongs to the window behind";
+    EXPECT_TRUE(inFront);
+}
+
 TEST_F(ToolkitLoop, HourglassShowsOverOurWindows) {
     AllControlsForm& f = Make();
     f.Show();
@@ -726,6 +770,32 @@ TEST_F(ToolkitPaint, PictureBoxShowsItsSurfaceAndLabelsShowItThrough) {
     f.pic.Cls();
     Snapshot cleared(WindowOf(f.pic));
     EXPECT_EQ(cleared.At(2, 2), RGB(255, 0, 0));
+}
+
+// Silver pixels of a picture stay silver when the system's face is another colour, and the
+// default face shows as the system's.
+TEST_F(ToolkitPaint, PictureSilverIsNotTakenForTheSystemsFace) {
+    const int element = COLOR_BTNFACE;
+    const COLORREF saved = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF beige = RGB(236, 233, 216);
+    ASSERT_TRUE(::SetSysColors(1, &element, &beige));
+    AllControlsForm& f = Make();
+    f.Show();
+    f.pic.Cls();
+    f.pic.PaintPicture(tk::Bitmap(4, 4, 0xC0C0C0), 0, 0, 360, 360);
+    PumpFor(20);
+    Snapshot box(WindowOf(f.pic));
+    const COLORREF silverPixel = box.At(2, 2);
+    const COLORREF facePixel = box.At(Px(360) + 3, Px(360) + 3);
+    f.pic.SetBackColor(tk::kSilver);
+    f.pic.Cls();
+    PumpFor(20);
+    Snapshot silver(WindowOf(f.pic));
+    const COLORREF askedSilver = silver.At(Px(360) + 3, Px(360) + 3);
+    ::SetSysColors(1, &element, &saved);
+    EXPECT_EQ(silverPixel, RGB(192, 192, 192));
+    EXPECT_EQ(facePixel, beige);
+    EXPECT_EQ(askedSilver, RGB(192, 192, 192));
 }
 
 TEST_F(ToolkitPaint, FormPaintsItsBackColourAndShapeOutline) {

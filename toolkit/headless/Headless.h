@@ -22,11 +22,13 @@ struct MessageBoxCall {
     std::wstring title;
 };
 
-// Back to a fresh program: 1024 x 768 at 96 dpi, clock at 0, nothing recorded, default answers.
+// Back to a fresh program: 1024 x 768 at 96 dpi, a silver button face, clock at 0, nothing recorded, default answers.
 // Forms still loaded keep their state; tests normally reset between cases.
 void Reset();
 
 void SetScreen(int widthPx, int heightPx, int dpi);
+// The colour the system gives its button face (silver unless set).
+void SetButtonFace(Color color);
 
 // Moves the virtual clock forward, firing each due timer in time order (a timer whose interval
 // fits several times fires several times).

@@ -31,6 +31,7 @@ Frame FrameOf(BorderStyle style) {
 struct State {
     SizePx screen{1024, 768};
     int dpi = 96;
+    Color buttonFace = kSilver;
     long long now = 0;
     struct Scheduled {
         long long due;
@@ -122,10 +123,14 @@ public:
     void StopTimer(Timer& timer) override { S().timers.erase(&timer); }
     SizePx ScreenSize() const override { return S().screen; }
     int Dpi() const override { return S().dpi; }
+    // Only the button face is asked for; the others read as black.
+    Color SystemColorValue(int index) const override {
+        return index == SystemColorIndex(kButtonFace) ? S().buttonFace : kBlack;
+    }
     void SetMousePointer(int pointer) override { S().pointer = pointer; }
 
-    int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                   WindowHandle) override {
+    int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                       WindowHandle) override {
         S().boxes.push_back({text, style, title});
         if (S().boxHook) S().boxHook(S().boxes.back());
         if (S().answers.empty()) return kIdOk;
@@ -165,6 +170,8 @@ void SetScreen(int widthPx, int heightPx, int dpi) {
     S().screen = {widthPx, heightPx};
     S().dpi = dpi;
 }
+
+void SetButtonFace(Color color) { S().buttonFace = color; }
 
 void AdvanceClock(int ms) {
     const long long target = S().now + ms;

@@ -1,7 +1,6 @@
 #include "toolkit/win32/ControlWindow.h"
 
-#include <cwctype>
-
+#include "common/CaseFold.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
 #include "toolkit/win32/Win32Backend.h"
@@ -212,7 +211,7 @@ wchar_t AccessKeyOf(const std::wstring& caption) {
             ++i;  // "&&" is a literal ampersand
             continue;
         }
-        return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(caption[i + 1])));
+        return common::LowerChar(caption[i + 1]);
     }
     return 0;
 }

@@ -130,7 +130,7 @@ private:
 // unloaded the form by the time this returns.
 bool RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-// The access key of a caption ("&Save" gives 'S'), upper-cased; 0 when there is none.
+// The access key of a caption ("&Save" gives 's'), lower-cased; 0 when there is none.
 wchar_t AccessKeyOf(const std::wstring& caption);
 
 // The peer for one control, of the right kind.

@@ -21,10 +21,10 @@ HFONT MessageFont();
 // 0x00BBGGRR colours are COLORREFs already.
 inline COLORREF ToColorRef(Color color) { return static_cast<COLORREF>(color & 0xFFFFFF); }
 
-// A back colour as it is shown: the toolkit's default face stands for the system's button face,
-// so that forms, labels and picture boxes match the buttons drawn beside and behind them.
+// A colour as it is shown: a system colour (the default face, so that forms, labels and picture
+// boxes match the buttons drawn beside and behind them) as the system gives it now.
 inline COLORREF FaceColorRef(Color color) {
-    return color == kButtonFace ? ::GetSysColor(COLOR_BTNFACE) : ToColorRef(color);
+    return IsSystemColor(color) ? ::GetSysColor(SystemColorIndex(color)) : ToColorRef(color);
 }
 
 }  // namespace tk::win32

@@ -1,8 +1,8 @@
 #include "toolkit/win32/FormWindow.h"
 
 #include <algorithm>
-#include <cwctype>
 
+#include "common/CaseFold.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/Win32Backend.h"
@@ -285,7 +285,7 @@ bool FormWindow::MoveFocus(bool backwards) {
 }
 
 bool FormWindow::PressAccessKey(wchar_t key) {
-    const auto upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(key)));
+    const wchar_t lower = common::LowerChar(key);
     const std::vector<Control*> order = TabOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
         Control* control = order[i];
@@ -294,21 +294,21 @@ bool FormWindow::PressAccessKey(wchar_t key) {
         switch (control->Kind()) {
             case ControlKind::Button: {
                 auto& button = static_cast<Button&>(*control);
-                if (AccessKeyOf(button.Caption()) != upper) break;
+                if (AccessKeyOf(button.Caption()) != lower) break;
                 button.SetFocus();
                 button.OnUserPress();  // last: may unload the form
                 return true;
             }
             case ControlKind::CheckBox: {
                 auto& box = static_cast<CheckBox&>(*control);
-                if (AccessKeyOf(box.Caption()) != upper) break;
+                if (AccessKeyOf(box.Caption()) != lower) break;
                 box.SetFocus();
                 box.OnUserToggle();  // last: may unload the form
                 return true;
             }
             case ControlKind::Label: {
                 // A label's access key moves the focus to the control after it in tab order.
-                if (AccessKeyOf(static_cast<Label&>(*control).Caption()) != upper) break;
+                if (AccessKeyOf(static_cast<Label&>(*control).Caption()) != lower) break;
                 for (std::size_t j = i + 1; j < order.size(); ++j) {
                     if (order[j]->SetFocus()) return true;
                 }

@@ -79,21 +79,8 @@ void PaintSurfacePart(HDC dc, const PictureBox& box, POINT origin, SIZE size) {
     info.bmiHeader.biCompression = BI_RGB;
     // The whole surface, shifted so that `origin` lands at (0, 0), clipped to the area asked
     // for: no partial-rectangle arithmetic on top-down bitmaps.
+    // The surface holds the back colour as the system gave it when the box was cleared.
     const void* bits = surface.pixels.data();
-    std::vector<std::uint32_t> shown;
-    if (box.BackColor() == kButtonFace) {
-        // The default face is shown as the system's, like the form around the box.
-        const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
-        const std::uint32_t from = 0xC0C0C0;  // kButtonFace as a pixel (grey: same either order)
-        const std::uint32_t to = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
-        if (to != from) {
-            shown = surface.pixels;
-            for (std::uint32_t& pixel : shown) {
-                if ((pixel & 0xFFFFFF) == from) pixel = to;
-            }
-            bits = shown.data();
-        }
-    }
     const int saved = ::SaveDC(dc);
     ::IntersectClipRect(dc, 0, 0, shownW, shownH);
     ::SetDIBitsToDevice(dc, -origin.x, -origin.y, static_cast<DWORD>(surface.width),

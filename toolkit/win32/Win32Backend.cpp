@@ -47,6 +47,19 @@ HCURSOR CursorFor(int pointer) {
     return ::LoadCursorW(nullptr, id);
 }
 
+// The first visible and enabled top-level window of this thread in the order the screen stacks
+// them, topmost ones first; null when none is shown.
+HWND ForemostOwnWindow() {
+    const DWORD thread = ::GetCurrentThreadId();
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetWindowThreadProcessId(w, nullptr) == thread && ::IsWindowVisible(w) &&
+            ::IsWindowEnabled(w)) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
 bool IsOwnWindow(HWND window) {
     DWORD process = 0;
     return window && ::GetWindowThreadProcessId(window, &process) &&
@@ -81,6 +94,10 @@ SizePx Win32Backend::ScreenSize() const {
 
 int Win32Backend::Dpi() const { return ScreenDpi(); }
 
+Color Win32Backend::SystemColorValue(int index) const {
+    return static_cast<Color>(::GetSysColor(index)) & 0xFFFFFF;
+}
+
 void Win32Backend::SetMousePointer(int pointer) {
     pointerCursor_ = CursorFor(pointer);
     // Show the change at once where the pointer rests on one of our windows; elsewhere each
@@ -96,14 +113,18 @@ void Win32Backend::SetMousePointer(int pointer) {
     }
 }
 
-int Win32Backend::MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                             WindowHandle owner) {
-    // Without an owner given, the box belongs to the program's active window, which then gets
-    // the activation and the keyboard back when the box closes. With no active window at all
-    // (a start-up message), every window of the program waits for the box.
-    HWND window = owner ? reinterpret_cast<HWND>(owner) : ::GetActiveWindow();
+int Win32Backend::ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                                 WindowHandle owner) {
+    // Without an owner given, the box belongs to the program's foremost window, which then gets
+    // the activation and the keyboard back when the box closes. An owned window stays in front
+    // of its owner, and the box is made topmost when the owner is, so it is never hidden behind
+    // one of ours (a topmost window over a full-screen one that is active). With no window shown at
+    // all (a start-up message), every window of the program waits for the box.
+    HWND window = owner ? reinterpret_cast<HWND>(owner) : ForemostOwnWindow();
     UINT flags = static_cast<UINT>(style) | MB_SETFOREGROUND;
     if (!window) flags |= MB_TASKMODAL;
+    // Not every system makes an owned window topmost with its owner: ask for it.
+    if (window && (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) flags |= MB_TOPMOST;
     return ::MessageBoxW(window, text.c_str(), title.c_str(), flags);
 }
 

@@ -19,9 +19,10 @@ public:
     void StopTimer(Timer& timer) override;
     SizePx ScreenSize() const override;
     int Dpi() const override;
+    Color SystemColorValue(int index) const override;
     void SetMousePointer(int pointer) override;
-    int MessageBox(const std::wstring& text, int style, const std::wstring& title,
-                   WindowHandle owner) override;
+    int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+                       WindowHandle owner) override;
     void DoEvents() override;
     void RunLoop() override;
     void Quit() override;
