@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,7 +20,21 @@ namespace fs {
 
 std::vector<std::uint8_t> ReadFile(const std::wstring& path);  // throws FileError
 // Writes `bytes` to a temporary file beside `path`, then replaces `path` with it in one step.
+// First it removes what earlier writes of `path` left behind when their process was ended in
+// the middle (a forced log-off, a power cut): the temporary files of `path` (named as
+// TemporaryPathFor gives) whose writing process no longer runs and that nobody holds open. A
+// temporary file of a process that still runs is left alone, and so is every other file.
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
+// The temporary file that WriteFileAtomic writes before it takes the place of `path`:
+// "<path>.<process id>-<serial>.tmp".
+std::wstring TemporaryPathFor(const std::wstring& path, std::uint32_t processId,
+                              std::uint32_t serial);
+// When `candidate` (a bare file name) is the name TemporaryPathFor gives for a file named
+// `fileName` (also bare; letter case ignored, as file names are), the id of the process that
+// wrote it; otherwise nothing.
+std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
+                                               const std::wstring& candidate);
 bool FolderExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 

@@ -1,6 +1,8 @@
 // Forms: top-level windows whose controls are members of the derived class. A form is loaded
 // (its window created, hidden, and its Form_Load run), shown modeless, hidden and unloaded (its
 // Form_Unload run, its window destroyed). The program ends when its last loaded form unloads.
+// Only Show puts a form's window on the screen: a placement call that carries the system's show
+// flag (SetWindowPos with SWP_SHOWWINDOW) moves and restacks a hidden form but leaves it hidden.
 #pragma once
 
 #include <memory>

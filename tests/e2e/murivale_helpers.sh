@@ -39,3 +39,42 @@ find_fake_desktop() {
 
 # probe: the window order, foreground window and control texts, as the stand-in desktop reads them.
 probe() { timeout 20 wine "$fake_desktop" --probe </dev/null 2>/dev/null | tr -d '\r'; }
+
+# find_map_watcher: the path of the X map watcher (tests/e2e/map_watcher), built on first use.
+find_map_watcher() {
+  local out=$E2E_WORK/map_watcher
+  [ -x "$out" ] && { echo "$out"; return 0; }
+  g++ -std=c++17 -O2 -o "$out" "$E2E_LIB_DIR/map_watcher/MapWatcher.cpp" -lX11 >&2 || return 1
+  echo "$out"
+}
+
+# watch_start: starts watching the screen for windows that become visible; returns once the
+# watch is in place. watch_stop then ends it.
+watch_start() {
+  local watcher line
+  watcher=$(find_map_watcher) || e2e_fail "could not build the map watcher (g++, libx11-dev)"
+  coproc WATCH { "$watcher" 2>&1; }
+  watch_pid=$WATCH_PID   # bash forgets WATCH_PID once the watcher has ended
+  E2E_PIDS+=("$watch_pid")
+  IFS= read -r -t "$E2E_TIMEOUT" -u "${WATCH[0]}" line || e2e_fail "the map watcher did not start"
+  assert_eq "watching" "$line" "map watcher's first line"
+}
+
+# watch_stop NAME: ends the watch begun by watch_start, keeps its report as NAME-maps.txt and
+# sets watch_maps (windows mapped meanwhile), watch_created (windows made) and watch_left (of
+# those, still existing at the end, so that a late map could not be ruled out).
+watch_stop() {
+  local line report=$E2E_OUT/$1-maps.txt
+  : >"$report"
+  eval "exec ${WATCH[1]}>&-"
+  watch_maps="" watch_created="" watch_left=""
+  while IFS= read -r -t 30 -u "${WATCH[0]}" line; do
+    printf '%s\n' "$line" >>"$report"
+    if [[ "$line" =~ ^end\ maps=([0-9]+)\ created=([0-9]+)\ left=([0-9]+)$ ]]; then
+      watch_maps=${BASH_REMATCH[1]} watch_created=${BASH_REMATCH[2]} watch_left=${BASH_REMATCH[3]}
+      break
+    fi
+  done
+  wait "$watch_pid" 2>/dev/null
+  [ -n "$watch_maps" ] || e2e_fail "the map watcher gave no report ($report)"
+}

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "toolkit/FileSystem.h"
 #include "toolkit/headless/HostPaths.h"
@@ -86,6 +89,59 @@ TEST_F(FileSystem, ExistenceReadingAndAtomicWrite) {
     EXPECT_TRUE(tk::fs::ReadFile(L"D:\\sub\\empty").empty());
     EXPECT_EQ(tk::fs::ListFiles(L"D:\\sub", L"*.*"), (std::vector<std::wstring>{L"empty", L"f.bin"}));
     EXPECT_THROW(tk::fs::WriteFileAtomic(L"D:\\nope\\f.bin", big), tk::FileError);
+}
+
+// The number of a process that has ended (a child that was waited for).
+std::uint32_t EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return static_cast<std::uint32_t>(child);
+}
+
+std::string Utf8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(TemporaryFiles, NamesCarryTheWriterAndAreRecognisedOnlyForTheirOwnFile) {
+    const std::wstring name = L"alice_Wallpaper.bmp";
+    EXPECT_EQ(tk::fs::TemporaryPathFor(L"C:\\P\\" + name, 1234, 7), L"C:\\P\\alice_Wallpaper.bmp.1234-7.tmp");
+    EXPECT_EQ(tk::fs::TemporaryWriterOf(name, L"alice_Wallpaper.bmp.1234-7.tmp"), 1234u);
+    EXPECT_EQ(tk::fs::TemporaryWriterOf(name, L"ALICE_WALLPAPER.BMP.4294967295-1.TMP"), 4294967295u);
+    for (const wchar_t* other : {L"alice_Wallpaper.bmp", L"alice_Wallpaper.bmp.tmp",
+                                 L"alice_Wallpaper.bmp.1234.tmp", L"alice_Wallpaper.bmp.-7.tmp",
+                                 L"alice_Wallpaper.bmp.1234-.tmp", L"alice_Wallpaper.bmp.12a4-7.tmp",
+                                 L"alice_Wallpaper.bmp.1234-7.tmp.keep", L"alice_Wallpaper.bmp.4294967296-1.tmp",
+                                 L"alice_Wallpaper.bmpx.1234-7.tmp", L"bob_Wallpaper.bmp.1234-7.tmp",
+                                 L"xalice_Wallpaper.bmp.1234-7.tmp", L"alice_Wallpaper.bmp.1-2-3.tmp"}) {
+        EXPECT_EQ(tk::fs::TemporaryWriterOf(name, other), std::nullopt) << Utf8(other);
+    }
+}
+
+// A write that was cut off leaves its temporary file; the next write of the same file removes
+// it, as long as its writer has ended, and leaves everything else alone.
+TEST_F(FileSystem, AtomicWriteRemovesWhatInterruptedWritesLeftAndNothingElse) {
+    const std::string ended = std::to_string(EndedProcessId());
+    const std::string own = std::to_string(::getpid());
+    const std::string running = std::to_string(::getppid());
+    const std::vector<std::string> leftovers = {"alice_Wallpaper.bmp." + ended + "-1.tmp",
+                                                "alice_Wallpaper.bmp." + own + "-3.tmp"};
+    const std::vector<std::string> kept = {
+        "alice_Wallpaper.bmp." + running + "-1.tmp",  // its writer may still be at work
+        "bob_Wallpaper.bmp." + ended + "-1.tmp",      // another file's
+        "alice_Base.bmp." + ended + "-1.tmp",
+        "alice_Wallpaper.bmp." + ended + ".tmp",      // not a name the writes make
+        "alice_Wallpaper.bmp.tmp", "notes.txt"};
+    for (const auto& name : leftovers) Touch(name, std::string(1000, 'h'));
+    for (const auto& name : kept) Touch(name);
+
+    const std::vector<std::uint8_t> whole(5000, 0x42);
+    tk::fs::WriteFileAtomic(L"D:\\alice_Wallpaper.bmp", whole);
+    EXPECT_EQ(tk::fs::ReadFile(L"D:\\alice_Wallpaper.bmp"), whole);
+    for (const auto& name : leftovers) {
+        EXPECT_FALSE(tk::fs::FileExists(L"D:\\" + std::wstring(name.begin(), name.end()))) << name;
+    }
+    for (const auto& name : kept) {
+        EXPECT_TRUE(tk::fs::FileExists(L"D:\\" + std::wstring(name.begin(), name.end()))) << name;
+    }
 }
 
 }  // namespace

@@ -231,6 +231,78 @@ TEST(PictureWineSave, ReplacesAtomicallyAndFailsCleanly) {
     EXPECT_EQ(tk::DecodeImageFile(folder / L"wall.bmp").pixels, Pattern(5, 3).pixels);
 }
 
+// A process of the system's command interpreter: ended (waited for) or, suspended, running.
+struct ChildProcess {
+    PROCESS_INFORMATION info{};
+    explicit ChildProcess(bool keepRunning) {
+        wchar_t system[MAX_PATH];
+        ::GetSystemDirectoryW(system, MAX_PATH);
+        std::wstring command = L"\"" + std::wstring(system) + L"\\cmd.exe\" /c exit 0";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE,
+                              CREATE_NO_WINDOW | (keepRunning ? CREATE_SUSPENDED : 0), nullptr,
+                              nullptr, &startup, &info) != FALSE;
+        if (ok && !keepRunning) ::WaitForSingleObject(info.hProcess, 10000);
+    }
+    ~ChildProcess() {
+        if (!ok) return;
+        ::TerminateProcess(info.hProcess, 0);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+    std::wstring Id() const { return std::to_wstring(info.dwProcessId); }
+    bool ok = false;
+};
+
+void Make(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, "half", 4, &written, nullptr);
+    ::CloseHandle(file);
+}
+
+// What writes cut off in the middle left is removed by the next write of the same file; a file
+// whose writer still runs or still holds it, and every other file, stay.
+TEST(PictureWineSave, RemovesWhatInterruptedWritesLeftAndNothingElse) {
+    TempFolder folder;
+    const std::wstring own = std::to_wstring(::GetCurrentProcessId());
+    // Made before the process that now has the number in its name: its writer has ended.
+    Make(folder / L"reused");
+    ::Sleep(20);
+    ChildProcess running(true), ended(false);
+    ASSERT_TRUE(running.ok && ended.ok);
+    ::Sleep(20);
+    ASSERT_TRUE(::MoveFileW((folder / L"reused").c_str(),
+                            (folder / (L"wall.bmp." + running.Id() + L"-2.tmp")).c_str()));
+    Make(folder / (L"wall.bmp." + ended.Id() + L"-1.tmp"));
+    Make(folder / (L"WALL.BMP." + own + L"-9.TMP"));
+    Make(folder / (L"wall.bmp." + running.Id() + L"-1.tmp"));
+    Make(folder / (L"wall.bmp." + own + L"-5.tmp"));
+    const HANDLE writing = ::CreateFileW((folder / (L"wall.bmp." + own + L"-5.tmp")).c_str(),
+                                         GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writing, INVALID_HANDLE_VALUE);
+    for (const std::wstring& other : std::vector<std::wstring>{L"other.bmp." + ended.Id() + L"-1.tmp", L"wall.bmp.tmp",
+                                      L"wall.bmp." + ended.Id() + L".tmp", std::wstring(L"notes.txt")}) {
+        Make(folder / other);
+    }
+
+    tk::SaveBitmapFile(Pattern(4, 4), folder / L"wall.bmp");
+    ::CloseHandle(writing);
+    std::vector<std::wstring> names = folder.AllNames();
+    std::sort(names.begin(), names.end());
+    std::vector<std::wstring> expected = {L"notes.txt",
+                                          L"other.bmp." + ended.Id() + L"-1.tmp",
+                                          L"wall.bmp",
+                                          L"wall.bmp." + ended.Id() + L".tmp",
+                                          L"wall.bmp." + own + L"-5.tmp",           // held open
+                                          L"wall.bmp." + running.Id() + L"-1.tmp",  // still runs
+                                          L"wall.bmp.tmp"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(tk::DecodeImageFile(folder / L"wall.bmp").pixels, Pattern(4, 4).pixels);
+}
+
 TEST(PictureWineSave, PathsLongerThanTheClassicLimit) {
     TempFolder folder;
     std::wstring deep = folder.path();

@@ -317,6 +317,52 @@ TEST_F(ToolkitForm, ShowHideCaptionMoveAndUnload) {
     EXPECT_EQ(tk::LoadedFormCount(), before);
 }
 
+// A form with a list and a button, as the picture browser has (no tool tip: Wine keeps a window
+// that owns a topmost tool tip out of the topmost band).
+class PlainForm : public tk::Form {
+public:
+    PlainForm()
+        : Form(L"frmPlain", TestStyle()),
+          list(*this, L"lstItems", {120, 120, 2000, 1500}),
+          cmdOk(*this, L"cmdOk", L"OK", {2280, 120, 1200, 375}) {}
+    tk::ListBox list;
+    tk::Button cmdOk;
+};
+
+// A hidden form made topmost with the show flag (as a form does in its load handler before it
+// hides itself) is placed and restacked but never shown; once shown, the flag works as usual.
+TEST_F(ToolkitForm, PlacementWithTheShowFlagLeavesAHiddenFormHidden) {
+    PlainForm f;
+    f.Load();
+    const HWND window = WindowOf(f);
+    ASSERT_TRUE(::IsWindow(window));
+    const UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    ASSERT_TRUE(::SetWindowPos(window, HWND_TOPMOST, 70, 50, 0, 0, flags));
+    EXPECT_FALSE(::IsWindowVisible(window)) << "the show flag put a hidden form on the screen";
+    PumpFor(30);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_TRUE(ExStyleOf(window) & WS_EX_TOPMOST) << "the restacking still happens";
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 70);
+    EXPECT_EQ(r.top, 50);
+
+    f.Show();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_TRUE(ExStyleOf(window) & WS_EX_TOPMOST) << "shown, it is in front of ordinary windows";
+    f.Hide();
+    ASSERT_FALSE(::IsWindowVisible(window));
+    ::SetWindowPos(window, HWND_TOPMOST, 90, 60, 0, 0, flags);
+    EXPECT_FALSE(::IsWindowVisible(window)) << "hidden again by the program, it stays hidden";
+    // Shown, then centred and made topmost as the choice window is: it stays on the screen.
+    f.Show();
+    ::SetWindowPos(window, HWND_TOPMOST, 90, 60, 0, 0, flags);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 90);
+    f.Unload();
+}
+
 TEST_F(ToolkitForm, MaximizedFramelessFormCoversTheScreenInBlack) {
     tk::FormStyle style = TestStyle();
     style.border = tk::BorderStyle::None;

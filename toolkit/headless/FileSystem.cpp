@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <limits>
 #include <cstring>
 #include <memory>
 
@@ -126,15 +128,45 @@ std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
     return bytes;
 }
 
+namespace {
+
+// Whether process `id` may still be writing. The host has no sharing modes that would keep an
+// open file from being deleted, so the process's existence alone decides.
+bool WriterMayRun(std::uint32_t id) {
+    if (id == static_cast<std::uint32_t>(::getpid())) return false;  // one write at a time here
+    if (id == 0 || id > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) return false;
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
+
+void RemoveLeftTemporaries(const std::string& folder, const std::string& target) {
+    const std::wstring fileName = common::FromUtf8(target.substr(target.rfind('/') + 1));
+    const DirHandle dir(::opendir(folder.c_str()));
+    if (!dir) return;
+    std::vector<std::string> left;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const auto writer = TemporaryWriterOf(fileName, common::FromUtf8(entry->d_name));
+        if (writer && !WriterMayRun(*writer)) left.emplace_back(entry->d_name);
+    }
+    for (const std::string& name : left) ::unlink((folder + "/" + name).c_str());
+}
+
+}  // namespace
+
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    static std::uint32_t serial = 0;
     const std::string target = headless::HostPath(path);
     const std::string folder = FolderOf(target);
-    // A dot name keeps the temporary file out of listings while it exists.
-    std::string temp = folder + "/." + target.substr(target.rfind('/') + 1) + ".tmp-XXXXXX";
-    FileDescriptor file(::mkstemp(temp.data()));
+    RemoveLeftTemporaries(folder, target);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = headless::HostPath(TemporaryPathFor(path, static_cast<std::uint32_t>(::getpid()), ++serial));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    FileDescriptor file(fd);
     if (file.get() < 0) Fail("Cannot create a file beside", path, errno);
     try {
-        ::fchmod(file.get(), 0644);
         WriteAll(file.get(), bytes, path);
         if (::fsync(file.get()) != 0) Fail("Cannot write", path, errno);
         if (file.Close() != 0) Fail("Cannot write", path, errno);

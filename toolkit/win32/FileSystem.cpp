@@ -94,8 +94,8 @@ void WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes, const std::ws
 UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPath) {
     static LONG counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + L"." + common::DecimalText(::GetCurrentProcessId()) + L"-" +
-                   common::DecimalText(::InterlockedIncrement(&counter)) + L".tmp";
+        tempPath = TemporaryPathFor(path, ::GetCurrentProcessId(),
+                                    static_cast<std::uint32_t>(::InterlockedIncrement(&counter)));
         UniqueFile file(::CreateFileW(SystemPath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return file;
@@ -104,6 +104,42 @@ UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPat
         }
     }
     Fail("Cannot create a file beside", path, ERROR_FILE_EXISTS);
+}
+
+std::uint64_t FileTimeValue(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Whether the process `processId` may still be writing a file made at `made`. A process that
+// cannot be opened for lack of rights exists; one that started after the file was made has
+// only inherited the number of the writer, which has ended.
+bool WriterMayRun(DWORD processId, const FILETIME& made) {
+    if (processId == ::GetCurrentProcessId()) return false;  // this process writes one at a time
+    common::win32::UniqueKernelHandle process(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
+    if (::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;  // it has ended
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return true;
+    return FileTimeValue(created) <= FileTimeValue(made);
+}
+
+// Deletes the temporary files that interrupted writes of `path` left beside it. A file that
+// its writer still holds open cannot be deleted (it is written without sharing) and stays.
+void RemoveLeftTemporaries(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    const std::wstring fileName = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(::FindFirstFileExW(SystemPath(path + L".*.tmp").c_str(), FindExInfoStandard, &data,
+                                       FindExSearchNameMatch, nullptr, 0));
+    if (!find) return;
+    do {
+        if (IsFolder(data)) continue;
+        const auto writer = TemporaryWriterOf(fileName, data.cFileName);
+        if (!writer || WriterMayRun(*writer, data.ftCreationTime)) continue;
+        ::DeleteFileW(SystemPath(folder + data.cFileName).c_str());
+    } while (::FindNextFileW(find.Get(), &data));
 }
 
 }  // namespace
@@ -131,6 +167,7 @@ std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
 }
 
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    RemoveLeftTemporaries(path);
     std::wstring tempPath;
     UniqueFile file = CreateTemporaryBeside(path, tempPath);
     try {

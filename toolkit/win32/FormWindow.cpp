@@ -423,6 +423,15 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window itself holds the focus when none of its controls can.
             form_.SetFocused(nullptr);
             return 0;
+        case WM_WINDOWPOSCHANGING: {
+            // Only Show puts a form on the screen. A placement call that carries the show flag
+            // (SetWindowPos with SWP_SHOWWINDOW, say to make a hidden form topmost) still
+            // moves and restacks it, but a form the program holds hidden stays hidden: not even
+            // for the moment until the next Hide.
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            if ((pos->flags & SWP_SHOWWINDOW) && !form_.IsVisible()) pos->flags &= ~SWP_SHOWWINDOW;
+            break;
+        }
         case WM_GETMINMAXINFO:
             if (form_.Style().border == BorderStyle::None) {
                 // Maximised, a frameless window covers the whole screen, taskbar included.

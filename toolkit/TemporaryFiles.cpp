@@ -1,0 +1,60 @@
+// The names of the temporary files that atomic writes use, common to both backends.
+#include <limits>
+
+#include "common/Text.h"
+#include "toolkit/FileSystem.h"
+
+namespace tk::fs {
+
+namespace {
+
+constexpr wchar_t kSuffix[] = L".tmp";
+constexpr std::size_t kSuffixLength = 4;
+
+// The decimal number that fills `text` exactly (digits only, no sign, fits 32 bits).
+std::optional<std::uint32_t> WholeNumber(const std::wstring& text) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    }
+    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+// Equal but for letter case, as file names compare.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring TemporaryPathFor(const std::wstring& path, std::uint32_t processId,
+                              std::uint32_t serial) {
+    return path + L"." + common::DecimalText(processId) + L"-" + common::DecimalText(serial) + kSuffix;
+}
+
+std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
+                                               const std::wstring& candidate) {
+    // fileName "." pid "-" serial ".tmp"
+    if (fileName.empty() || candidate.size() < fileName.size() + 1 + 1 + 1 + 1 + kSuffixLength) {
+        return std::nullopt;
+    }
+    if (!SameName(candidate.substr(0, fileName.size()), fileName)) return std::nullopt;
+    if (candidate[fileName.size()] != L'.') return std::nullopt;
+    if (!SameName(candidate.substr(candidate.size() - kSuffixLength), kSuffix)) return std::nullopt;
+    const std::wstring middle = candidate.substr(fileName.size() + 1,
+                                                 candidate.size() - fileName.size() - 1 - kSuffixLength);
+    const std::size_t dash = middle.find(L'-');
+    if (dash == std::wstring::npos) return std::nullopt;
+    const auto process = WholeNumber(middle.substr(0, dash));
+    if (!process || !WholeNumber(middle.substr(dash + 1))) return std::nullopt;
+    return process;
+}
+
+}  // namespace tk::fs
