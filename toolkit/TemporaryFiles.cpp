@@ -1,6 +1,7 @@
 // The names of the temporary files that atomic writes use, common to both backends.
 #include <limits>
 
+#include "common/CaseFold.h"
 #include "common/Text.h"
 #include "toolkit/FileSystem.h"
 
@@ -23,15 +24,6 @@ std::optional<std::uint32_t> WholeNumber(const std::wstring& text) {
     return static_cast<std::uint32_t>(value);
 }
 
-// Equal but for letter case, as file names compare.
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::wstring TemporaryPathFor(const std::wstring& path, std::uint32_t processId,
@@ -45,9 +37,9 @@ std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
     if (fileName.empty() || candidate.size() < fileName.size() + 1 + 1 + 1 + 1 + kSuffixLength) {
         return std::nullopt;
     }
-    if (!SameName(candidate.substr(0, fileName.size()), fileName)) return std::nullopt;
+    if (!common::EqualsIgnoringCase(candidate.substr(0, fileName.size()), fileName)) return std::nullopt;
     if (candidate[fileName.size()] != L'.') return std::nullopt;
-    if (!SameName(candidate.substr(candidate.size() - kSuffixLength), kSuffix)) return std::nullopt;
+    if (!common::EqualsIgnoringCase(candidate.substr(candidate.size() - kSuffixLength), kSuffix)) return std::nullopt;
     const std::wstring middle = candidate.substr(fileName.size() + 1,
                                                  candidate.size() - fileName.size() - 1 - kSuffixLength);
     const std::size_t dash = middle.find(L'-');

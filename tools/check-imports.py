@@ -13,6 +13,11 @@ documented. A program fails the check when
   - it imports a function first exported by a release newer than its target,
   - its header asks for an operating-system or subsystem version above its target.
 
+A table line whose release is "unestablished" names a function whose first release no source
+found so far states, with the best evidence there is (usually that the system headers declare
+it with no version guard). Such imports are accepted but always listed, so that the gap stays
+in sight; --strict refuses them too.
+
 The target is the build's oldest Windows: 5.0 (Windows 2000) for 32-bit programs, 5.2 (Windows
 XP x64 / Server 2003) for 64-bit ones; --target overrides it for every program named.
 Exit status 0 when every program passes, 1 when one fails, 2 on a usage or file error.
@@ -40,6 +45,8 @@ RELEASES = {
 
 MACHINE_TARGETS = {0x014C: (5, 0), 0x8664: (5, 2)}  # i386, amd64
 MACHINE_NAMES = {0x014C: "32-bit", 0x8664: "64-bit"}
+
+UNESTABLISHED = "unestablished"
 
 IMPORT_DIRECTORY = 1
 DELAY_IMPORT_DIRECTORY = 13
@@ -164,7 +171,7 @@ def load_table(path):
             if len(fields) != 4 or not all(fields):
                 raise PeError("%s:%d: expected dll, function, release and source" % (path, number))
             dll, function, release, source = fields
-            if release not in RELEASES:
+            if release not in RELEASES and release != UNESTABLISHED:
                 raise PeError("%s:%d: unknown release '%s'" % (path, number, release))
             key = (dll.lower(), function)
             if key in table:
@@ -173,13 +180,14 @@ def load_table(path):
     return table
 
 
-def check(path, table, target=None):
-    """(problems as lines of text, none when it passes; the target; the number of imports)."""
+def check(path, table, target=None, strict=False):
+    """(problems as lines of text, none when it passes; the target; the number of imports;
+    the imports accepted without an established release)."""
     with open(path, "rb") as f:
         image = PeImage(f.read())
     if target is None:
         if image.machine not in MACHINE_TARGETS:
-            return ["unknown machine type 0x%X: give --target" % image.machine], None, 0
+            return ["unknown machine type 0x%X: give --target" % image.machine], None, 0, []
         target = MACHINE_TARGETS[image.machine]
     problems = []
     for what, version in (("operating-system", image.os_version), ("subsystem", image.subsystem_version)):
@@ -187,15 +195,20 @@ def check(path, table, target=None):
             problems.append("header: %s version %s is above the target %s"
                             % (what, version_text(version), version_text(target)))
     imports = sorted(set(image.imports()))
+    unestablished = []
     for dll, function in imports:
         entry = table.get((dll, function))
-        if entry is None:
+        if entry is not None and entry[0] == UNESTABLISHED:
+            unestablished.append("%s!%s" % (dll, function))
+            if strict:
+                problems.append("%s!%s: its first release is not established (--strict)" % (dll, function))
+        elif entry is None:
             problems.append("%s!%s: not in the table (find the first release that exports it)" % (dll, function))
         elif RELEASES[entry[0]] > target:
             problems.append("%s!%s: first in %s (%s), newer than the target %s (%s)"
                             % (dll, function, entry[0], version_text(RELEASES[entry[0]]),
                                version_text(target), entry[1]))
-    return problems, target, len(imports)
+    return problems, target, len(imports), unestablished
 
 
 def main(argv):
@@ -203,6 +216,8 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--table", default=os.path.join(here, "imports.tsv"))
     parser.add_argument("--target", type=parse_version, help="MAJOR.MINOR, e.g. 5.0")
+    parser.add_argument("--strict", action="store_true",
+                        help="refuse imports whose first release is not established")
     parser.add_argument("programs", nargs="+")
     args = parser.parse_args(argv)
     try:
@@ -213,7 +228,7 @@ def main(argv):
     failed = False
     for path in args.programs:
         try:
-            problems, target, count = check(path, table, args.target)
+            problems, target, count, unestablished = check(path, table, args.target, args.strict)
         except (OSError, PeError, struct.error, ValueError) as error:
             print("check-imports: %s: %s" % (path, error), file=sys.stderr)
             return 2
@@ -224,6 +239,9 @@ def main(argv):
                 print("  " + problem)
         else:
             print("%s: passed (%d imports, all in Windows %s or earlier)" % (path, count, version_text(target)))
+        if unestablished and not args.strict:
+            print("  %d accepted without an established first release: %s"
+                  % (len(unestablished), " ".join(unestablished)))
     return 1 if failed else 0
 
 

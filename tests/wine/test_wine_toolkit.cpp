@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "toolkit/App.h"
@@ -728,29 +727,40 @@ TEST_F(ToolkitLoop, MessageBoxBelongsToTheWindowInFront) {
     PumpFor(50);
     ASSERT_EQ(::GetActiveWindow(), WindowOf(cover));
 
-    std::atomic<HWND> owner{nullptr};
-    std::atomic<bool> inFront{false};
     const HWND panelWindow = WindowOf(panel);
-    std::thread watcher([&] {
-        for (int n = 0; n < 300; ++n) {
-            const HWND box = ::FindWindowW(L"#32770", L"Box in front");
-            if (box && ::IsWindowVisible(box)) {
-                ::Sleep(100);
-                owner = ::GetWindow(box, GW_OWNER);
-                for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
-                    if (w == box) inFront = true;
-                    if (w == box || w == panelWindow) break;
+    struct Watch {
+        HWND panel;
+        std::atomic<HWND> owner{nullptr};
+        std::atomic<bool> inFront{false};
+    } watch{panelWindow};
+    // A thread of the system's own: the programs' runtime (win32 thread model) has no std::thread.
+    struct Watcher {
+        static DWORD WINAPI Run(void* param) {
+            Watch& w = *static_cast<Watch*>(param);
+            for (int n = 0; n < 300; ++n) {
+                const HWND box = ::FindWindowW(L"#32770", L"Box in front");
+                if (box && ::IsWindowVisible(box)) {
+                    ::Sleep(100);
+                    w.owner = ::GetWindow(box, GW_OWNER);
+                    for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+                        if (h == box) w.inFront = true;
+                        if (h == box || h == w.panel) break;
+                    }
+                    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    return 0;
                 }
-                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-                return;
+                ::Sleep(10);
             }
-            ::Sleep(10);
+            return 0;
         }
-    });
+    };
+    const HANDLE watcher = ::CreateThread(nullptr, 0, &Watcher::Run, &watch, 0, nullptr);
+    ASSERT_NE(watcher, nullptr);
     tk::MsgBox(L"The wallpaper could not be changed.", tk::kMbIconExclamation, L"Box in front");
-    watcher.join();
-    EXPECT_EQ(owner.load(), panelWindow) << "the box belongs to the window behind";
-    EXPECT_TRUE(inFront);
+    ::WaitForSingleObject(watcher, INFINITE);
+    ::CloseHandle(watcher);
+    EXPECT_EQ(watch.owner.load(), panelWindow) << "the box belongs to the window behind";
+    EXPECT_TRUE(watch.inFront);
 }
 
 TEST_F(ToolkitLoop, HourglassShowsOverOurWindows) {

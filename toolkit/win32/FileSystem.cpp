@@ -148,8 +148,12 @@ std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
     const UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) Fail("Cannot open", path);
+    // GetFileSize, not its Ex form: the size in two halves, as every Windows has it.
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size)) Fail("Cannot read", path);
+    DWORD high = 0;
+    size.LowPart = ::GetFileSize(file.Get(), &high);
+    if (size.LowPart == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) Fail("Cannot read", path);
+    size.HighPart = static_cast<LONG>(high);
     if (static_cast<unsigned long long>(size.QuadPart) > std::vector<std::uint8_t>().max_size() / 2) {
         Fail("Cannot read", path, ERROR_FILE_TOO_LARGE);
     }
