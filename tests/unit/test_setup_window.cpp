@@ -2,6 +2,8 @@
 // count of the folder shown, the About box, and closing without saving.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -41,6 +43,37 @@ TEST_F(SetupWindow, FirstRunShowsDriveCWithItsCountAndOnlyResetsTheLogonOption) 
     EXPECT_EQ(state().ProfileDir, L"C:\\Documents and Settings\\alice");
     EXPECT_EQ(state().WindowsDir, L"C:\\WINDOWS");
     EXPECT_EQ(state().OSType, L"Win2k");
+}
+
+// The window as the user meets it: every control where it belongs, in tab order, the count
+// right-aligned and the logon option's tool tip.
+TEST_F(SetupWindow, LayoutTabOrderToolTipAndAlignment) {
+    Configure();
+    Open();
+    struct Expected { const tk::Control* control; tk::RectTwips bounds; };
+    const Expected expected[] = {
+        {&form->cmdSet, {3240, 3360, 2055, 375}},   {&form->cmdCancel, {120, 3360, 1335, 375}},
+        {&form->cmdAbout, {1680, 3360, 1335, 375}}, {&form->Label8, {120, 120, 5175, 255}},
+        {&form->dirPath, {120, 480, 5175, 2115}},   {&form->Label1, {240, 2640, 3375, 255}},
+        {&form->lblImages, {3720, 2640, 1455, 255}}, {&form->chkStartup, {240, 3000, 2895, 255}},
+        {&form->picSave, {3720, 3000, 15, 15}},     {&form->File1, {3240, 2760, 615, 480}},
+    };
+    for (int i = 0; i < 10; ++i) {
+        const Expected& e = expected[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(e.control->TabIndex(), i);
+        const tk::RectTwips& b = e.control->Bounds();
+        EXPECT_EQ((std::vector<int>{b.left, b.top, b.width, b.height}),
+                  (std::vector<int>{e.bounds.left, e.bounds.top, e.bounds.width, e.bounds.height}));
+    }
+    EXPECT_EQ(form->Style().clientWidth, 5415);
+    EXPECT_EQ(form->Style().clientHeight, 3855);
+    EXPECT_EQ(form->cmdSet.Caption(), L"Accept and &Save");
+    EXPECT_EQ(form->chkStartup.Caption(), L"Set &Random Wallpaper at Startup");
+    EXPECT_EQ(form->chkStartup.ToolTip(), L"Murivale will change your wallpaper when you log in.");
+    EXPECT_EQ(form->lblImages.Alignment(), tk::Align::Right);
+    EXPECT_EQ(form->Label1.Alignment(), tk::Align::Left);
+    EXPECT_FALSE(form->File1.Visible());
 }
 
 TEST_F(SetupWindow, OpensWithSaveFocusedAndEscapeCancels) {

@@ -2,6 +2,9 @@
 // command line, catalogue, and how the choice window is presented.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "common/Registry.h"
 #include "selector/frmLoad.h"
 #include "selector/frmSel.h"
@@ -225,6 +228,41 @@ TEST_F(Startup, LogonRunLetsPendingEventsRunOnceBeforeTheWallpaperCall) {
     api.onWallpaperCall = [&] { eventsBeforeCall.push_back(hl::DoEventsCount()); };
     Start(L"/p %1");
     EXPECT_EQ(eventsBeforeCall, std::vector<int>{1});
+}
+
+// The loading window seen during a start by hand: a small tool window in the middle of the
+// screen, holding only its progress bar.
+TEST_F(Startup, LoadingWindowIsASmallCentredToolWindowFilledByItsBar) {
+    ConfigureWithImages({L"a.jpg", L"b.jpg"});
+    // The wallpaper is a catalogue entry: its preview lets events run while the window is up.
+    api.SetString(selector::kRegDesktopWallpaper, L"D:\\Pics\\a.jpg");
+    std::optional<tk::PointPx> shownAt;
+    hl::SetDoEventsHook([&] {
+        if (const selector::frmLoad* loading = program().loading.IfLoaded()) {
+            const tk::FormStyle& style = loading->Style();
+            EXPECT_EQ(style.caption, L"Loading Murivale...");
+            EXPECT_EQ(style.border, tk::BorderStyle::FixedToolWindow);
+            EXPECT_FALSE(style.icon);
+            EXPECT_FALSE(style.showInTaskbar);
+            EXPECT_FALSE(style.minButton);
+            EXPECT_FALSE(style.maxButton);
+            EXPECT_EQ(style.clientWidth, 2295);
+            EXPECT_EQ(style.clientHeight, 255);
+            const tk::RectTwips& bar = loading->pBar.Bounds();
+            EXPECT_EQ((std::vector<int>{bar.left, bar.top, bar.width, bar.height}),
+                      (std::vector<int>{0, 0, 2295, 255}));
+            EXPECT_EQ(loading->pBar.Min(), 0.0f);
+            EXPECT_EQ(loading->pBar.Max(), 100.0f);
+            if (hl::IsShown(*loading)) shownAt = hl::PositionOf(*loading);
+        }
+    });
+    Start();
+    hl::SetDoEventsHook(nullptr);
+    ASSERT_TRUE(shownAt.has_value()) << "the loading window was never shown";
+    // 2295 x 255 twips are 153 x 17 pixels; the frame and small caption make it a little larger.
+    EXPECT_NEAR(shownAt->x, (1024 - 153) / 2, 10);
+    EXPECT_NEAR(shownAt->y, (768 - 17) / 2, 20);
+    choice->Unload();
 }
 
 TEST_F(Startup, FoldersThatCannotBeCataloguedEndTheStartWithAMessageByHand) {
