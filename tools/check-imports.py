@@ -44,7 +44,6 @@ RELEASES = {
 }
 
 MACHINE_TARGETS = {0x014C: (5, 0), 0x8664: (5, 2)}  # i386, amd64
-MACHINE_NAMES = {0x014C: "32-bit", 0x8664: "64-bit"}
 
 UNESTABLISHED = "unestablished"
 
