@@ -96,17 +96,22 @@ for preset in native native-asan; do
   fi
 done
 
-# The Wine tests need an X display; one private Xvfb serves them all.
+# The Wine tests need an X display; one private Xvfb serves both builds. Wine's processes
+# belong to the display they started on, so the test prefix's are ended before it goes away
+# (a later run on a new display would otherwise find a desktop that can no longer make windows).
 # shellcheck source=tools/xvfb.sh
 . "$repo/tools/xvfb.sh"
-trap xvfb_stop EXIT
+test_prefix=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/murivale/wine-test-prefix}
+end_test_prefix() { WINEPREFIX=$test_prefix wineserver -k >/dev/null 2>&1 || true; }
+stop_display() { end_test_prefix; xvfb_stop; }
+trap stop_display EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  end_test_prefix
+  xvfb_start 1024x768 || echo "run-tests: no display for the Wine tests"
+fi
 for arch in x64 x86; do
   if [ -n "${ok[build-windows-$arch]:-}" ]; then
-    if [ -z "${DISPLAY:-}" ]; then
-      xvfb_start 1024x768 || echo "run-tests: no display for the Wine tests"
-    fi
     step "test-windows-$arch" run_ctest "windows-$arch" -j 1 "${ctest_flags[@]}"
-    xvfb_stop
     # The system classification as each emulated Windows version reports itself.
     step "os-versions-$arch" "$repo/tests/e2e/os_versions.sh" \
       "${BUILD_ROOT:-$repo/build}/windows-$arch/tests/wine_tests.exe"
@@ -114,6 +119,7 @@ for arch in x64 x86; do
     skip "test-windows-$arch" "build failed"
   fi
 done
+stop_display
 
 if [ -n "$windows_built" ]; then
   for arch in x64 x86; do

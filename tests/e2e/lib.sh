@@ -156,6 +156,20 @@ e2e_win_path() {
 # e2e_drive_c: the Unix folder of the prefix's C: drive.
 e2e_drive_c() { echo "$WINEPREFIX/drive_c"; }
 
+# e2e_loader PROGRAM: the Wine loader that runs this program in the process it starts. With
+# 32-bit Wine installed, `wine` is the 32-bit loader, which runs a 64-bit program in a second
+# process; the program's windows would then carry another process id than the one started.
+e2e_loader() {
+  local offset machine
+  offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  machine=$(od -An -tx2 -j$((${offset:-0} + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  if [ "$machine" = 8664 ] && [ -x /usr/lib/wine/wine64 ]; then
+    echo /usr/lib/wine/wine64
+  else
+    echo wine
+  fi
+}
+
 # e2e_start PROGRAM [ARGS...]: starts a program under Wine in the background. Its output goes
 # to a log in the artifacts folder. Sets E2E_LAST_PID and E2E_LAST_LOG.
 e2e_start() {
@@ -163,7 +177,7 @@ e2e_start() {
   [ -f "$1" ] || e2e_fail "program not found: $1"
   E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
   E2E_LAST_LOG=$E2E_OUT/wine-$E2E_LOG_SEQ-$(basename "$1" .exe).log
-  wine "$@" </dev/null >"$E2E_LAST_LOG" 2>&1 &
+  "$(e2e_loader "$1")" "$@" </dev/null >"$E2E_LAST_LOG" 2>&1 &
   E2E_LAST_PID=$!
   E2E_PIDS+=("$E2E_LAST_PID")
   e2e_log "started $(basename "$1") ${*:2} (pid $E2E_LAST_PID)"
@@ -189,7 +203,7 @@ e2e_start_desktop() {
 e2e_run() {
   E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
   local log=$E2E_OUT/wine-$E2E_LOG_SEQ-$(basename "$1" .exe).log
-  timeout "$E2E_TIMEOUT" wine "$@" </dev/null >"$log" 2>&1
+  timeout "$E2E_TIMEOUT" "$(e2e_loader "$1")" "$@" </dev/null >"$log" 2>&1
 }
 
 # e2e_wait_exit PID [TIMEOUT]: waits for a started program to end; returns its exit code,

@@ -116,16 +116,20 @@ assert_file "$converted" "converted wallpaper"
 size=$(identify -format '%wx%h' "$E2E_REPO/samples/$chosen" 2>/dev/null)
 assert_eq "$size" "$(bmp_size "$converted")" "size of the converted wallpaper"
 
-# The next desktop shows the chosen picture: the middle of the screen matches the middle of the
-# converted bitmap (the desktop centres it), and not the old wallpaper.
+# The next desktop shows the chosen picture, centred and not scaled: the middle of the screen
+# matches the picture's pixels there, and not the old wallpaper. Wine's desktop puts a picture
+# larger than the screen at the top left instead of cropping its middle.
 desktop_shot desktop-after-logon
-middle() { # FILE WIDTHxHEIGHT: the 64x64 square at the middle of a picture
-  local w=${2%x*} h=${2#*x}
-  convert "$1" -crop "64x64+$(((w - 64) / 2))+$(((h - 64) / 2))" +repage -type TrueColor "png24:$3"
+square() { # FILE LEFT TOP OUT: the 64x64 square of a picture at LEFT,TOP
+  convert "$1" -crop "64x64+$2+$3" +repage -type TrueColor "png24:$4"
 }
-middle "$E2E_SHOT" 1024x768 "$E2E_WORK/screen-middle.png"
-middle "$converted" "$size" "$E2E_WORK/picture-middle.png"
-middle "$E2E_OUT/desktop-before-logon.png" 1024x768 "$E2E_WORK/before-middle.png"
+pic_w=${size%x*} pic_h=${size#*x}
+at_x=$(((1024 - pic_w) / 2)) at_y=$(((768 - pic_h) / 2))
+((at_x >= 0)) || at_x=0
+((at_y >= 0)) || at_y=0
+square "$E2E_SHOT" 480 352 "$E2E_WORK/screen-middle.png"
+square "$converted" $((480 - at_x)) $((352 - at_y)) "$E2E_WORK/picture-middle.png"
+square "$E2E_OUT/desktop-before-logon.png" 480 352 "$E2E_WORK/before-middle.png"
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
 shown=$(rmse "$E2E_WORK/screen-middle.png" "$E2E_WORK/picture-middle.png")
 changed=$(rmse "$E2E_WORK/screen-middle.png" "$E2E_WORK/before-middle.png")
