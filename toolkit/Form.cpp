@@ -28,7 +28,6 @@ void Form::Load() {
     if (peer_ || loading_) return;
     loading_ = true;
     peer_ = CurrentBackend().CreateForm(*this);
-    for (Control* control : controls_) control->AttachPeer(peer_->CreateControl(*control));
     ++g_loadedForms;
     for (Control* control : controls_) {
         if (control->Kind() == ControlKind::Timer) static_cast<Timer*>(control)->Arm();
@@ -40,9 +39,16 @@ void Form::Load() {
 void Form::Show() {
     Load();
     if (!peer_) return;  // its load handler unloaded it
+    CreateControlPeers();
     visible_ = true;
     peer_->Show();
     if (!focused_) FocusFirstTabStop();
+}
+
+void Form::CreateControlPeers() {
+    if (controlPeers_) return;
+    controlPeers_ = true;
+    for (Control* control : controls_) control->AttachPeer(peer_->CreateControl(*control));
 }
 
 void Form::FocusFirstTabStop() {
@@ -73,6 +79,7 @@ void Form::Unload() {
     visible_ = false;
     focused_ = nullptr;
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) (*it)->DetachPeer();
+    controlPeers_ = false;
     peer_.reset();
     unloading_ = false;
     if (--g_loadedForms == 0) CurrentBackend().Quit();

@@ -1,6 +1,9 @@
 // Forms: top-level windows whose controls are members of the derived class. A form is loaded
 // (its window created, hidden, and its Form_Load run), shown modeless, hidden and unloaded (its
 // Form_Unload run, its window destroyed). The program ends when its last loaded form unloads.
+// The controls get their backend peers (on Windows: their windows) when the form is first shown:
+// until then the model alone holds their state, which a form that is never shown (one loaded
+// only for its controls' state or to be placed) thus never pays for.
 // Only Show puts a form's window on the screen: a placement call that carries the system's show
 // flag (SetWindowPos with SWP_SHOWWINDOW) moves and restacks a hidden form but leaves it hidden.
 #pragma once
@@ -95,6 +98,7 @@ protected:
 
 private:
     void FocusFirstTabStop();
+    void CreateControlPeers();
 
     std::wstring name_;
     FormStyle style_;
@@ -103,6 +107,7 @@ private:
     std::vector<Control*> controls_;
     Control* focused_ = nullptr;
     bool visible_ = false;
+    bool controlPeers_ = false;  // the controls' peers exist (from the first Show on)
     bool loading_ = false;
     bool unloading_ = false;
 };

@@ -54,9 +54,12 @@ watch_start() {
   local watcher line
   watcher=$(find_map_watcher) || e2e_fail "could not build the map watcher (g++, libx11-dev)"
   coproc WATCH { "$watcher" 2>&1; }
-  watch_pid=$WATCH_PID   # bash forgets WATCH_PID once the watcher has ended
+  # Copies of its pipes and number: bash forgets WATCH and WATCH_PID once the watcher has ended.
+  watch_pid=$WATCH_PID
+  exec {watch_out}<&"${WATCH[0]}" {watch_in}>&"${WATCH[1]}"
+  eval "exec ${WATCH[0]}<&- ${WATCH[1]}>&-"
   E2E_PIDS+=("$watch_pid")
-  IFS= read -r -t "$E2E_TIMEOUT" -u "${WATCH[0]}" line || e2e_fail "the map watcher did not start"
+  IFS= read -r -t "$E2E_TIMEOUT" -u "$watch_out" line || e2e_fail "the map watcher did not start"
   assert_eq "watching" "$line" "map watcher's first line"
 }
 
@@ -66,15 +69,16 @@ watch_start() {
 watch_stop() {
   local line report=$E2E_OUT/$1-maps.txt
   : >"$report"
-  eval "exec ${WATCH[1]}>&-"
+  exec {watch_in}>&-
   watch_maps="" watch_created="" watch_left=""
-  while IFS= read -r -t 30 -u "${WATCH[0]}" line; do
+  while IFS= read -r -t 30 -u "$watch_out" line; do
     printf '%s\n' "$line" >>"$report"
     if [[ "$line" =~ ^end\ maps=([0-9]+)\ created=([0-9]+)\ left=([0-9]+)$ ]]; then
       watch_maps=${BASH_REMATCH[1]} watch_created=${BASH_REMATCH[2]} watch_left=${BASH_REMATCH[3]}
       break
     fi
   done
+  exec {watch_out}<&-
   wait "$watch_pid" 2>/dev/null
   [ -n "$watch_maps" ] || e2e_fail "the map watcher gave no report ($report)"
 }

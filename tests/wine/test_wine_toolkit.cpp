@@ -167,6 +167,9 @@ TEST_F(ToolkitForm, EachControlBecomesAWindowOfItsKind) {
     f.Load();
     ASSERT_TRUE(::IsWindow(WindowOf(f)));
     EXPECT_FALSE(::IsWindowVisible(WindowOf(f))) << "a loaded form stays hidden until shown";
+    EXPECT_EQ(f.cmdSave.Peer(), nullptr) << "controls get their windows when first shown";
+    EXPECT_EQ(::GetWindow(WindowOf(f), GW_CHILD), nullptr);
+    f.Show();
 
     EXPECT_EQ(ClassOf(WindowOf(f.cmdSave)), L"Button");
     EXPECT_EQ(StyleOf(WindowOf(f.cmdSave)) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
@@ -266,7 +269,7 @@ TEST_F(ToolkitForm, SizesAreTwipsAtTheScreenResolution) {
     }
 
     AllControlsForm& f = Make();
-    f.Load();
+    f.Show();
     // Controls: twips relative to their container, the picture box's inner area for a label.
     RECT r{};
     ::GetWindowRect(WindowOf(f.cmdOther), &r);
@@ -468,7 +471,7 @@ TEST_F(ToolkitList, CheckBoxShowsTheModelsValue) {
 
 TEST_F(ToolkitList, ProgressBarMapsTheModelsRange) {
     AllControlsForm& f = Make();
-    f.Load();
+    f.Show();
     f.bar.SetValue(60);
     const auto pos = ::SendMessageW(WindowOf(f.bar), PBM_GETPOS, 0, 0);
     const auto max = ::SendMessageW(WindowOf(f.bar), PBM_GETRANGE, FALSE, 0);

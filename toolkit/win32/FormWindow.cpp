@@ -97,8 +97,14 @@ bool KeyHeld(int vk) { return (::GetKeyState(vk) & 0x8000) != 0; }
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : form_(form) {
-    const FormStyle& style = form.Style();
+FormWindow::FormWindow(Form& form) : form_(form) {}
+
+// The window comes into being when something first needs it (showing, placing, measuring, its
+// handle, its controls): a form that is loaded and never used in these ways costs no window.
+HWND FormWindow::EnsureWindow() const {
+    if (hwnd_ || created_) return hwnd_;
+    created_ = true;
+    const FormStyle& style = form_.Style();
     RegisterFormClass(style.border, WindowProc);  // fails harmlessly when already registered
     const WindowStyles ws = StylesFor(style);
 
@@ -124,11 +130,12 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     // Forms kept out of the taskbar are owned by a hidden window: owned windows get no button.
     const HWND owner = style.showInTaskbar ? nullptr : Win32().HiddenOwner();
 
-    hwnd_ = ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(),
-                              ws.style, x, y, width, height, owner, nullptr,
-                              ::GetModuleHandleW(nullptr), this);
+    auto* self = const_cast<FormWindow*>(this);
+    ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style, x,
+                      y, width, height, owner, nullptr, ::GetModuleHandleW(nullptr), self);
     backBrush_.Reset(::CreateSolidBrush(BackColor()));
-    if (style.icon && style.border != BorderStyle::None) ApplyIcon();
+    if (hwnd_ && style.icon && style.border != BorderStyle::None) self->ApplyIcon();
+    return hwnd_;
 }
 
 FormWindow::~FormWindow() {
@@ -175,7 +182,7 @@ void FormWindow::Update(Change what) {
 }
 
 void FormWindow::Show() {
-    if (!hwnd_) return;
+    if (!EnsureWindow()) return;
     if (!shown_) {
         shown_ = true;
         const bool maximized = form_.Style().windowState == WindowState::Maximized;
@@ -189,27 +196,28 @@ void FormWindow::Hide() {
     if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
 }
 
-WindowHandle FormWindow::Handle() const { return reinterpret_cast<WindowHandle>(hwnd_); }
+WindowHandle FormWindow::Handle() const { return reinterpret_cast<WindowHandle>(EnsureWindow()); }
 
 SizePx FormWindow::OuterSize() const {
     RECT r{};
-    if (!hwnd_ || !::GetWindowRect(hwnd_, &r)) return {};
+    if (!EnsureWindow() || !::GetWindowRect(hwnd_, &r)) return {};
     return {r.right - r.left, r.bottom - r.top};
 }
 
 PointPx FormWindow::Position() const {
     RECT r{};
-    if (!hwnd_ || !::GetWindowRect(hwnd_, &r)) return {};
+    if (!EnsureWindow() || !::GetWindowRect(hwnd_, &r)) return {};
     return {r.left, r.top};
 }
 
 void FormWindow::MoveTo(PointPx topLeft) {
-    if (!hwnd_) return;
+    if (!EnsureWindow()) return;
     ::SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::unique_ptr<ControlPeer> FormWindow::CreateControl(Control& control) {
+    EnsureWindow();
     return MakeControlPeer(*this, control);
 }
 

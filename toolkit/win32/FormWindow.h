@@ -65,9 +65,12 @@ private:
     bool PressAccessKey(wchar_t key);
     void ApplyIcon();
 
+    HWND EnsureWindow() const;
+
     Form& form_;
-    HWND hwnd_ = nullptr;
-    common::win32::UniqueBrush backBrush_;
+    mutable HWND hwnd_ = nullptr;
+    mutable bool created_ = false;  // the window was made (it may since have been destroyed)
+    mutable common::win32::UniqueBrush backBrush_;
     bool shown_ = false;
     std::vector<ControlWindow*> controls_;
 };
