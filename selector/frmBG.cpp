@@ -4,6 +4,7 @@
 #include <exception>
 #include <vector>
 
+#include "common/DesktopWallpaper.h"
 #include "common/LoginName.h"
 #include "common/OsType.h"
 #include "common/Registry.h"
@@ -117,11 +118,11 @@ void frmBG::FindCurrentWallpaper() {
     SessionState& state = State();
     // The wallpaper on screen is Murivale's own bitmap when its name ends in the user's bitmap
     // name; the image it was made from is then the one Murivale recorded.
-    const std::wstring wallpaper = common::RegReadValue(Api(), kRegDesktopWallpaper);
+    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
     const std::wstring ownBitmap = state.UserName + L"_Wallpaper.bmp";
     state.CurrentFile = common::EndsWith(wallpaper, ownBitmap)
                             ? common::RegReadValue(Api(), kRegCurrentFile)
-                            : common::RegReadValue(Api(), kRegDesktopWallpaper);
+                            : common::ReadDesktopWallpaper(Api());
     const std::wstring systemDrive = state.WindowsDir.substr(0, 2);
     state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemRoot%", state.WindowsDir);
     state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemDrive%", systemDrive);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/DesktopWallpaper.h"
 #include "common/WinApi.h"
 #include "selector/SessionState.h"
 #include "toolkit/Form.h"
@@ -20,10 +21,8 @@ class frmLoad;
 inline constexpr wchar_t kRegFolderPath[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\FolderPath";
 inline constexpr wchar_t kRegBaseFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\BaseFile";
 inline constexpr wchar_t kRegCurrentFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\CurrentFile";
-inline constexpr wchar_t kRegDesktopWallpaper[] =
-    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General\\Wallpaper";
-inline constexpr wchar_t kRegControlPanelWallpaper[] =
-    L"HKEY_CURRENT_USER\\Control Panel\\Desktop\\Wallpaper";
+using common::kRegControlPanelWallpaper;
+using common::kRegDesktopWallpaper;
 
 // The image files, by name: "*.jp*g;*.gif;*.bmp;*.dib".
 inline constexpr wchar_t kImagePatterns[] = L"*.jp*g;*.gif;*.bmp;*.dib";

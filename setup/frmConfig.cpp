@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/DesktopWallpaper.h"
 #include "common/LoginName.h"
 #include "common/OsType.h"
 #include "common/Registry.h"
@@ -179,7 +180,7 @@ void frmConfig::cmdSet_Click() {
 // The wallpaper now on the desktop; when that is Murivale's own converted bitmap, the image it
 // was made from.
 std::wstring frmConfig::WallpaperInPlace() {
-    const std::wstring wallpaper = common::RegReadValue(Api(), kRegDesktopWallpaper);
+    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
     const std::wstring ownBitmap = tk::App::Path() + L"\\" + State().UserName + L"_Wallpaper.bmp";
     return wallpaper == ownBitmap ? common::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/DesktopWallpaper.h"
 #include "common/WinApi.h"
 
 namespace setup {
@@ -28,8 +29,8 @@ inline constexpr wchar_t kRegRunOnStartup[] =
     L"HKEY_CURRENT_USER\\Software\\Murivale\\RunOnStartup";
 inline constexpr wchar_t kRegLogonEntry[] =
     L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Murivale";
-inline constexpr wchar_t kRegDesktopWallpaper[] =
-    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General\\Wallpaper";
+using common::kRegControlPanelWallpaper;
+using common::kRegDesktopWallpaper;
 inline constexpr wchar_t kRegProgramFilesDir[] =
     L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
 

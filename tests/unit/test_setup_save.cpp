@@ -713,3 +713,60 @@ TEST_F(SetupSave, EveryCorpusFileAsWallpaperEitherBecomesTheBaseOrStopsTheSaveCl
 }
 
 }  // namespace
+
+// --- Windows 7 and later keep the wallpaper only under Control Panel ----------------------------
+
+TEST_F(SetupSave, WallpaperIsTakenFromControlPanelWhereTheShellKeepsNone) {
+    // The system's converted copy of the user's picture, a file without extension.
+    constexpr wchar_t kTranscoded[] =
+        L"C:\\Users\\alice\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
+    const tk::Bitmap meadow = Picture(6, 4, 0x40A040);
+    for (const bool win2k : {true, false}) {
+        SCOPED_TRACE(win2k ? "Win2k" : "other system");
+        Fresh();
+        if (!win2k) api->SetVersion(1, 4, 10);
+        AddImage(kTranscoded, meadow);
+        AddImages(L"C:\\Pics", 2);
+        api->SetString(setup::kRegControlPanelWallpaper, kTranscoded);
+        Open();
+        OpenFolderInList(L"C:\\Pics");
+        Save();
+        ExpectSaved();
+        if (win2k) {
+            EXPECT_EQ(api->String(setup::kRegBaseFile), kBase);
+            ExpectSamePicture(kBase, meadow);
+        } else {
+            EXPECT_EQ(api->String(setup::kRegBaseFile), kTranscoded);
+        }
+        EXPECT_EQ(api->String(setup::kRegControlPanelWallpaper), kTranscoded);
+    }
+}
+
+TEST_F(SetupSave, ShellWallpaperValueWinsOverControlPanelAndOwnBitmapCountsInEither) {
+    struct Case {
+        const char* what;
+        const wchar_t* shell;  // nullptr: the value is missing
+        const wchar_t* controlPanel;
+        const wchar_t* baseFile;
+    };
+    const Case cases[] = {
+        {"shell value set", L"D:\\old.bmp", L"D:\\other.bmp", L"D:\\old.bmp"},
+        {"shell value empty", L"", L"D:\\other.bmp", L"D:\\other.bmp"},
+        {"own bitmap under Control Panel", nullptr, kOwnBitmap, L"D:\\Pics\\b.jpg"},
+        {"neither", nullptr, nullptr, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        api->SetVersion(1, 4, 10);
+        AddImages(L"C:\\Pics", 2);
+        if (c.shell) api->SetString(setup::kRegDesktopWallpaper, c.shell);
+        if (c.controlPanel) api->SetString(setup::kRegControlPanelWallpaper, c.controlPanel);
+        api->SetString(setup::kRegCurrentFile, L"D:\\Pics\\b.jpg");
+        Open();
+        OpenFolderInList(L"C:\\Pics");
+        Save();
+        ExpectSaved();
+        EXPECT_EQ(api->String(setup::kRegBaseFile), c.baseFile);
+    }
+}

@@ -314,3 +314,28 @@ TEST_F(Startup, CatalogueHoldsOnlyVisibleImagesDirectlyInTheFolder) {
 }
 
 }  // namespace
+
+TEST_F(Startup, WallpaperOnScreenIsReadFromControlPanelWhereTheShellKeepsNone) {
+    struct Case {
+        const char* what;
+        const wchar_t* controlPanel;
+        const wchar_t* current;
+    };
+    const Case cases[] = {
+        {"own bitmap", L"C:\\Murivale\\alice_Wallpaper.bmp", L"sea.jpg"},
+        {"someone else's picture", L"C:\\Users\\alice\\Themes\\TranscodedWallpaper",
+         L"C:\\Users\\alice\\Themes\\TranscodedWallpaper"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        hl::Reset();
+        selector::StartProgram(api);
+        ConfigureWithImages({L"a.jpg", L"sea.jpg"});
+        api.SetString(selector::kRegDesktopWallpaper, L"");
+        api.SetString(selector::kRegControlPanelWallpaper, c.controlPanel);
+        api.SetString(selector::kRegCurrentFile, L"D:\\Pics\\sea.jpg");
+        Start();
+        EXPECT_EQ(state().CurrentFile, c.current);
+        choice->Unload();
+    }
+}

@@ -1,0 +1,24 @@
+// The wallpaper the desktop shows, as the registry names it. Both programs take it from here:
+// Murivale to know which picture is on screen at start-up, Tessaban to keep the user's own
+// wallpaper as the default background.
+#pragma once
+
+#include <string>
+
+#include "common/WinApi.h"
+
+namespace common {
+
+// Where the shell of Windows 98 to XP keeps the wallpaper's path, and where Murivale records it.
+inline constexpr wchar_t kRegDesktopWallpaper[] =
+    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General\\Wallpaper";
+// The file the desktop draws. Windows 7 and later keep only this one (often the system's own
+// converted copy of the picture, a JPEG without extension).
+inline constexpr wchar_t kRegControlPanelWallpaper[] =
+    L"HKEY_CURRENT_USER\\Control Panel\\Desktop\\Wallpaper";
+
+// The path of the wallpaper in place: the shell's value, or where that is empty (as on
+// Windows 7 and later), the Control Panel's. The empty text when neither names one.
+std::wstring ReadDesktopWallpaper(WinApi& api);
+
+}  // namespace common
