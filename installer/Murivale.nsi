@@ -15,9 +15,16 @@
 ; (<login>_Wallpaper.bmp, <login>_Base.bmp) beside themselves.
 ;
 ; Silent use:
-;   Murivale-Setup-<version>.exe /S [/D=FOLDER]    (/D last on the line, without quotes)
+;   Murivale-Setup-<version>.exe /S [/NOCOMPAT] [/D=FOLDER]    (/D last, without quotes)
+;                               /NOCOMPAT: Murivale is not set to Windows XP compatibility mode
 ;   Uninstall.exe /S            keeps the configuration in HKCU\Software\Murivale
 ;   Uninstall.exe /S /PURGE     removes it as well
+;
+; Murivale runs only where Windows reports version 5 (2000, XP). On Vista and later the
+; installer offers, ticked by default, to run it in the system's Windows XP compatibility mode
+; for this user: the value the Compatibility tab of the program's properties writes, under
+; HKCU\${LAYERS_KEY}, named by the installed Murivale.exe's full path. The uninstaller removes
+; that value. On 2000 and XP nothing is written.
 ; Run interactively, the uninstaller asks whether to remove the configuration; /PURGE removes
 ; it without asking.
 
@@ -49,11 +56,13 @@ Unicode true
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Murivale"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define CONFIG_KEY "Software\Murivale"
+!define LAYERS_KEY "Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers"
 
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include x64.nsh
+!include WinVer.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -82,23 +91,14 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) the Murivale project"
 !define MUI_FINISHPAGE_RUN_TEXT "Run Tessaban now to choose the image folder"
 
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipComponentsBeforeVista
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
-Function .onInit
-  SetShellVarContext current
-!ifdef AMD64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "This installer is for 64-bit Windows." /SD IDOK
-    SetErrorLevel 2
-    Quit
-  ${EndIf}
-!endif
-FunctionEnd
 
 Section "Murivale" SecMain
   SectionIn RO
@@ -141,6 +141,50 @@ Section "Murivale" SecMain
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; The data the Compatibility tab writes for Windows XP mode: Vista knows Windows XP only up to
+; SP2; Windows 8 and later put "~ " before the layer.
+Section "Run Murivale in Windows XP compatibility mode (needed on this Windows)" SecCompat
+  SetShellVarContext current
+  ${If} ${AtLeastWin8}
+    StrCpy $0 "~ WINXPSP3"
+  ${ElseIf} ${AtLeastWin7}
+    StrCpy $0 "WINXPSP3"
+  ${Else}
+    StrCpy $0 "WINXPSP2"
+  ${EndIf}
+  WriteRegStr HKCU "${LAYERS_KEY}" "$INSTDIR\Murivale.exe" "$0"
+  DetailPrint "Murivale runs in Windows XP compatibility mode ($0)"
+SectionEnd
+
+Function .onInit
+  SetShellVarContext current
+!ifdef AMD64
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "This installer is for 64-bit Windows." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!endif
+  ; Compatibility mode: offered from Vista on, unless the command line declines it.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/NOCOMPAT" $R1
+  ${IfNot} ${Errors}
+  ${OrIfNot} ${AtLeastWinVista}
+    !insertmacro UnselectSection ${SecCompat}
+  ${EndIf}
+  ${IfNot} ${AtLeastWinVista}
+    SectionSetText ${SecCompat} ""
+  ${EndIf}
+FunctionEnd
+
+; The only choice is the compatibility mode, which older Windows has no use for.
+Function SkipComponentsBeforeVista
+  ${IfNot} ${AtLeastWinVista}
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; ---- Uninstaller ---------------------------------------------------------------------------
 
 !define MSG_STILL_RUNNING "Murivale or Tessaban is still running and could not be removed from$\n$INSTDIR$\n$\nClose it and run the uninstaller again."
@@ -174,6 +218,9 @@ Section "Uninstall"
       WriteRegStr HKCU "${CONFIG_KEY}" "RunOnStartup" "0"
     ${EndIf}
   ${EndIf}
+
+  ; The compatibility mode of this folder's Murivale.exe, if the installer set it.
+  DeleteRegValue HKCU "${LAYERS_KEY}" "$INSTDIR\Murivale.exe"
 
   Delete "$INSTDIR\Murivale.exe"
   Delete "$INSTDIR\Tessaban.exe"

@@ -331,7 +331,9 @@ e2e_reg_query() {
   fi
   # Lines look like "    NAME    REG_SZ    DATA"; the name may hold blanks, the data too.
   local line
-  line=$(printf '%s\n' "$out" | tr -d '\r' | awk -v name="${name:-(Default)}" '
+  # The name goes in through the environment: awk -v would take its backslashes as escapes.
+  line=$(printf '%s\n' "$out" | tr -d '\r' | E2E_REG_NAME="${name:-(Default)}" awk '
+    BEGIN { name = ENVIRON["E2E_REG_NAME"] }
     {
       if (match($0, /    REG_[A-Z_]+(    |$)/)) {
         n = substr($0, 1, RSTART - 1); sub(/^ +/, "", n)

@@ -91,6 +91,8 @@ for f in Murivale Tessaban; do
   file "$dir_unix/$f.exe" | grep -qE "$expected_pe" || e2e_fail "the installed $f.exe is $(file -b "$dir_unix/$f.exe")"
   assert_file "$start_menu/$f.lnk" "Start-menu entry for $f"
 done
+# On XP the programs run as they are: no compatibility mode is set.
+assert_no_reg 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' "$default_dir\\Murivale.exe"
 assert_reg "$uninst_key" UninstallString "\"$default_dir\\Uninstall.exe\""
 assert_reg "$uninst_key" QuietUninstallString "\"$default_dir\\Uninstall.exe\" /S"
 

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The installer and both programs on a Windows of today (Wine set to Windows 10), where Murivale
+# runs only in the system's Windows XP compatibility mode:
+#   - the silent installation sets that mode for the installed Murivale.exe (the value the
+#     Compatibility tab writes, "~ WINXPSP3" from Windows 8 on), and nothing else in that key;
+#   - the desktop as Windows 7 and later keep it: no shell wallpaper value, the Control Panel
+#     value naming the system's converted copy of the user's picture (a JPEG without
+#     extension). Tessaban saves that picture as the default background; Murivale, run as the
+#     layer makes Windows run it (Wine's per-program version set to XP), changes the wallpaper
+#     at logon, and "Use Default Background" brings the user's own picture back;
+#   - the silent removal deletes exactly the value it wrote; /NOCOMPAT writes none.
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+e2e_init "$@"
+
+command -v makensis >/dev/null || e2e_fail "makensis is not installed (tools/install-deps.sh)"
+dist_root=$(cd "$E2E_DIST/.." && pwd)
+version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$E2E_REPO/resources/version.h")
+setup=$dist_root/Murivale-Setup-$version.exe
+if [ ! -f "$setup" ] || [ "$setup" -ot "$dist_root/x64/Murivale.exe" ] || [ "$setup" -ot "$dist_root/x86/Murivale.exe" ]; then
+  setup=$E2E_WORK/Murivale-Setup-$version.exe
+  "$E2E_REPO/tools/make-installer.sh" --x64 "$dist_root/x64" --x86 "$dist_root/x86" --out "$setup" \
+    >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
+fi
+case "$(basename "$E2E_DIST")" in
+  x86) export E2E_WINEARCH=win32 ;;
+  *) export E2E_WINEARCH=win64 ;;
+esac
+
+e2e_display 1024x768
+e2e_prefix win10
+e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+user=${USER:-$(id -un)}
+layers='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
+config_key='HKCU\Software\Murivale'
+tessaban_title='Tessaban - Setup Program for Murivale'
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
+[[ "$local_appdata" == C:\\* ]] || e2e_fail "cannot tell the prefix's local application data ('$local_appdata')"
+dir="$local_appdata\\Programs\\Murivale"
+murivale="$dir\\Murivale.exe"
+unix_path() { winepath -u "$1" 2>/dev/null </dev/null; }
+
+install() { e2e_run "$setup" /S "$@" || e2e_fail "the silent installation ended with exit code $?"; wineserver -w; }
+uninstall() {
+  e2e_run "$(unix_path "$dir\\Uninstall.exe")" /S || e2e_fail "the silent removal ended with exit code $?"
+  wineserver -w
+  local n
+  for ((n = 0; n < 150; n++)); do
+    pgrep -f '~nsu' >/dev/null || break
+    sleep 0.2
+  done
+  wineserver -w
+}
+
+# Another program's compatibility mode, which the installer and the uninstaller leave alone.
+other='C:\Games\Old Game\game.exe'
+e2e_reg_set "$layers" "$other" "~ WIN98"
+
+# --- The installation sets the mode -------------------------------------------------------------
+install
+assert_reg "$layers" "$murivale" "~ WINXPSP3"
+assert_reg "$layers" "$other" "~ WIN98"
+dir_unix=$(unix_path "$dir")
+assert_file "$dir_unix/Murivale.exe" "installed Murivale.exe"
+
+# --- The desktop as Windows 10 keeps it ---------------------------------------------------------
+themes=$(e2e_drive_c)/users/$user/AppData/Roaming/Microsoft/Windows/Themes
+mkdir -p "$themes"
+cp "$E2E_REPO/samples/plasma-meadow.jpg" "$themes/TranscodedWallpaper"
+transcoded="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper"
+e2e_reg_delete 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper
+e2e_reg_set 'HKCU\Control Panel\Desktop' Wallpaper "$transcoded"
+pictures=$(e2e_drive_c)/users/$user/Pictures
+[ -L "$pictures" ] && rm -f "$pictures"
+mkdir -p "$pictures/Walls"
+cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/stripes.gif" "$pictures/Walls/"
+folder="C:\\users\\$user\\Pictures\\Walls\\"
+
+# Tessaban, which runs without the layer, keeps the picture on the desktop as the default.
+e2e_reg_set "$config_key" FolderPath "$folder"
+wineserver -w
+e2e_start "$dir_unix/Tessaban.exe"
+pid=$E2E_LAST_PID
+e2e_wait_window "$tessaban_title"
+e2e_keys "$E2E_WINDOW" alt+s
+e2e_wait_no_window "$tessaban_title" 20
+e2e_wait_exit "$pid" 20 >/dev/null || true
+wineserver -w
+assert_no_window "Error"
+assert_reg "$config_key" BaseFile "$transcoded"
+
+# --- Murivale as the compatibility mode runs it ---------------------------------------------------
+e2e_reg_set 'HKCU\Software\Wine\AppDefaults\Murivale.exe' Version winxp
+e2e_run "$dir_unix/Murivale.exe" /p %1
+assert_eq 0 "$?" "exit code of the logon run"
+wineserver -w
+bitmap="$dir\\${user}_Wallpaper.bmp"
+assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$bitmap"
+current=$(e2e_reg_query "$config_key" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
+case "$current" in
+  sunrise.jpg | stripes.gif | "${folder}sunrise.jpg" | "${folder}stripes.gif") ;;
+  *) e2e_fail "CurrentFile after the logon run names no image of the folder: '$current'" ;;
+esac
+e2e_log "the logon run applied $current"
+
+# "Use Default Background" (the second button) shows the user's own picture again.
+e2e_start "$dir_unix/Murivale.exe"
+pid=$E2E_LAST_PID
+e2e_wait_window "Murivale"
+choice=$E2E_WINDOW
+read -r x y w h <<<"$(e2e_window_geometry "$choice")"
+border=$(((w - 161) / 2))
+e2e_click $((x + border + 80)) $((y + h - 137 - border + 8 + 32 + 12))
+e2e_wait_exit "$pid" 30
+assert_eq 0 "$?" "exit code after Use Default Background"
+wineserver -w
+assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$bitmap"
+meadow_size=$(identify -format '%wx%h' "$E2E_REPO/samples/plasma-meadow.jpg")
+assert_eq "$meadow_size" "$(identify -format '%wx%h' "bmp:$dir_unix/${user}_Wallpaper.bmp")" \
+  "size of the wallpaper bitmap after Use Default Background"
+difference=$(compare -metric RMSE "$E2E_REPO/samples/plasma-meadow.jpg" "bmp:$dir_unix/${user}_Wallpaper.bmp" null: 2>&1 |
+  sed 's/.*(\(.*\)).*/\1/')
+e2e_log "the default background against the user's picture: $difference"
+awk -v d="$difference" 'BEGIN { exit !(d < 0.02) }' ||
+  e2e_fail "the default background is not the user's own picture (difference $difference)"
+
+# --- The removal deletes exactly that value; /NOCOMPAT writes none ---------------------------------
+uninstall
+assert_no_reg "$layers" "$murivale"
+assert_reg "$layers" "$other" "~ WIN98"
+install /NOCOMPAT
+assert_file "$dir_unix/Murivale.exe" "Murivale.exe installed with /NOCOMPAT"
+assert_no_reg "$layers" "$murivale"
+uninstall
+assert_no_file "$dir_unix" "after the removal, the program folder"
+
+e2e_pass
