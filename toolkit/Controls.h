@@ -121,7 +121,7 @@ protected:
 private:
     std::wstring caption_;
     Align alignment_ = Align::Left;
-    Color foreColor_ = kBlack;
+    Color foreColor_ = kButtonText;
 };
 
 class CheckBox : public Control {

@@ -26,6 +26,7 @@ constexpr Color kRed = 0x0000FF;
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kSilver = 0xC0C0C0;
 constexpr Color kButtonFace = SystemColor(15);  // the default face of forms and picture boxes
+constexpr Color kButtonText = SystemColor(18);  // the default text of labels, drawn on that face
 
 struct RectTwips {
     Twips left = 0, top = 0, width = 0, height = 0;

@@ -25,6 +25,19 @@ constexpr tk::Color kBlackText = 0;
 
 // --- Opening -------------------------------------------------------------------------------------
 
+// The captions whose colour the window does not set follow the system's text colour (readable
+// in any scheme); the count keeps its black and red.
+TEST_F(SetupWindow, CaptionsFollowTheSchemeAndOnlyTheCountHasColoursOfItsOwn) {
+    AddImage(L"C:\\a.jpg");
+    Open();
+    for (const tk::Label* label : {&form->Label8, &form->Label1}) {
+        SCOPED_TRACE(common::ToUtf8(label->Caption()));
+        EXPECT_EQ(label->ForeColor(), tk::kButtonText);
+        EXPECT_TRUE(tk::IsSystemColor(label->ForeColor()));
+    }
+    EXPECT_EQ(form->lblImages.ForeColor(), kRedText);
+}
+
 TEST_F(SetupWindow, FirstRunShowsDriveCWithItsCountAndOnlyResetsTheLogonOption) {
     AddImage(L"C:\\a.jpg");
     AddImage(L"C:\\b.gif");

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -205,6 +206,31 @@ TEST_F(ToolkitForm, EachControlBecomesAWindowOfItsKind) {
     ASSERT_FALSE(stack.empty());
     EXPECT_EQ(stack.back(), WindowOf(f.panel));
     EXPECT_EQ(stack.front(), WindowOf(f.list));
+}
+
+// Labels are the system's static controls to screen readers: of that class, and named by their
+// caption. (The static-text role and the naming of the control that follows come from the
+// system's own proxy for that class, which Wine does not have: it reports a plain client.)
+TEST_F(ToolkitForm, LabelsAreStaticTextToScreenReaders) {
+    AllControlsForm& f = Make();
+    f.lblRight.SetCaption(L"Number of images:");
+    f.Show();
+    const HWND label = WindowOf(f.lblRight);
+    wchar_t real[64] = {};
+    ::RealGetWindowClassW(label, real, 64);
+    EXPECT_STREQ(real, L"Static");
+    common::win32::ComPtr<IAccessible> accessible;
+    ASSERT_EQ(::AccessibleObjectFromWindow(label, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                           accessible.PutVoid()),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    ASSERT_EQ(accessible->get_accName(self, &name), S_OK);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(std::wstring(name), L"Number of images:");
+    ::SysFreeString(name);
 }
 
 TEST_F(ToolkitForm, BorderStylesGiveTheirFramesAndTaskbarChoice) {
@@ -855,6 +881,34 @@ TEST_F(ToolkitPaint, PictureSilverIsNotTakenForTheSystemsFace) {
     EXPECT_EQ(silverPixel, RGB(192, 192, 192));
     EXPECT_EQ(facePixel, beige);
     EXPECT_EQ(askedSilver, RGB(192, 192, 192));
+}
+
+// In a high-contrast scheme (white text on black faces) a label's text follows the scheme
+// instead of vanishing black on black.
+TEST_F(ToolkitPaint, LabelTextFollowsTheSystemsTextColour) {
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+    const COLORREF saved[] = {::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT)};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255)};
+    ASSERT_TRUE(::SetSysColors(2, elements, contrast));
+    AllControlsForm& f = Make();
+    f.lblRight.SetCaption(L"8888");
+    f.Show();
+    PumpFor(20);
+    Snapshot label(WindowOf(f.lblRight));
+    RECT r{};
+    ::GetClientRect(WindowOf(f.lblRight), &r);
+    int white = 0, black = 0, other = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) {
+            const COLORREF c = label.At(x, y);
+            if (c == RGB(255, 255, 255)) ++white;
+            else if (c == RGB(0, 0, 0)) ++black;
+            else ++other;
+        }
+    }
+    ::SetSysColors(2, elements, saved);
+    EXPECT_GT(white, 20) << "the text is drawn in the scheme's text colour";
+    EXPECT_GT(black, white) << "on the scheme's face";
 }
 
 TEST_F(ToolkitPaint, FormPaintsItsBackColourAndShapeOutline) {

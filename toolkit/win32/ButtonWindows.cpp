@@ -70,6 +70,9 @@ public:
     }
 
     HBRUSH OnCtlColor(HDC dc) override {
+        // The caption in the scheme's text colour (the DC's default is black, whatever the
+        // scheme), on the colour of what lies behind.
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
         ::SetBkColor(dc, ParentBackColor());
         ::SetDCBrushColor(dc, ParentBackColor());
         return ParentBackBrush();

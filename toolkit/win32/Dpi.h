@@ -21,8 +21,9 @@ HFONT MessageFont();
 // 0x00BBGGRR colours are COLORREFs already.
 inline COLORREF ToColorRef(Color color) { return static_cast<COLORREF>(color & 0xFFFFFF); }
 
-// A colour as it is shown: a system colour (the default face, so that forms, labels and picture
-// boxes match the buttons drawn beside and behind them) as the system gives it now.
+// A colour as it is shown: a system colour (the default face and text, so that forms, labels and
+// picture boxes match the buttons drawn beside and behind them, in any colour scheme) as the
+// system gives it now.
 inline COLORREF FaceColorRef(Color color) {
     return IsSystemColor(color) ? ::GetSysColor(SystemColorIndex(color)) : ToColorRef(color);
 }

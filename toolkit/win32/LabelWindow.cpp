@@ -1,5 +1,7 @@
 // Labels: text painted by the label itself over what lies behind it (the form's colour, or the
-// picture box's surface), so that a label in a picture box looks transparent.
+// picture box's surface), so that a label in a picture box looks transparent. The window is the
+// system's own static control, only painted by us: screen readers read it as the static text it
+// is, and name the list or box that follows it by it, as they do in the system's dialogs.
 #include "common/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
@@ -8,13 +10,12 @@
 namespace tk::win32 {
 namespace {
 
-constexpr wchar_t kLabelClass[] = L"TkLabel";
+constexpr wchar_t kStaticClass[] = L"Static";
 
 class LabelWindow final : public ControlWindow {
 public:
     LabelWindow(FormWindow& form, Label& label) : ControlWindow(form, label), label_(label) {
-        RegisterOwnClass(kLabelClass, nullptr);
-        CreateFor(kLabelClass, label.Caption(), 0, 0);
+        CreateFor(kStaticClass, label.Caption(), SS_LEFT, 0);
     }
 
 protected:
@@ -27,7 +28,17 @@ protected:
         }
     }
 
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (message == WM_SETTEXT) {
+            // The text is kept, but the static control does not paint it in its own way.
+            result = ::DefWindowProcW(hwnd(), message, wParam, lParam);
+            return true;
+        }
+        if (message == WM_ENABLE) {
+            ::InvalidateRect(hwnd(), nullptr, FALSE);
+            result = 0;
+            return true;
+        }
         if (message == WM_NCHITTEST) {
             // Clicks fall through to what lies behind, as on a painted caption.
             result = HTTRANSPARENT;
@@ -49,7 +60,7 @@ private:
         }
         SelectScope font(dc, MessageFont());
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, label_.Enabled() ? ToColorRef(label_.ForeColor())
+        ::SetTextColor(dc, label_.Enabled() ? FaceColorRef(label_.ForeColor())
                                             : ::GetSysColor(COLOR_GRAYTEXT));
         UINT format = DT_WORDBREAK | DT_EXPANDTABS;
         switch (label_.Alignment()) {
