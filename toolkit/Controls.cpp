@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <unordered_set>
 #include <utility>
 
 #include "common/CaseFold.h"
@@ -182,19 +181,6 @@ void ListBox::ReplaceItems(std::vector<std::wstring> items) {
 
 namespace {
 
-std::vector<std::wstring> SplitPatterns(const std::wstring& patterns) {
-    std::vector<std::wstring> parts;
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        const std::size_t end = std::min(patterns.find(L';', start), patterns.size());
-        if (end > start) parts.push_back(patterns.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
-std::wstring Folded(const std::wstring& text) { return common::LowerCase(text); }
-
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return common::EqualsIgnoringCase(a, b);
 }
@@ -212,19 +198,8 @@ void FileListBox::SetPattern(std::wstring pattern) {
 
 void FileListBox::SetPath(std::wstring path) {
     // A name matched by two patterns is listed once; the list is in the order of the names
-    // ignoring letter case.
-    std::vector<std::pair<std::wstring, std::wstring>> entries;  // folded name, name
-    std::unordered_set<std::wstring> seen;
-    for (const std::wstring& pattern : SplitPatterns(pattern_)) {
-        for (std::wstring& name : fs::ListFiles(path, pattern)) {
-            if (seen.insert(name).second) entries.emplace_back(Folded(name), std::move(name));
-        }
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::wstring> names;
-    names.reserve(entries.size());
-    for (auto& entry : entries) names.push_back(std::move(entry.second));
+    // ignoring letter case (the listing's own order).
+    std::vector<std::wstring> names = fs::ListFiles(path, pattern_);
     path_ = std::move(path);
     ReplaceItems(std::move(names));
 }

@@ -38,10 +38,12 @@ std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
 bool FolderExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 
-// Names of the files directly in `folder` that match `pattern` (one wildcard pattern such as
-// "*.jp*g", matched as the system matches wildcards, letter case ignored). Folders, hidden and
-// system files are left out. Throws FileError when the folder cannot be listed.
-std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern);
+// Names of the files directly in `folder` that match `patterns`: one wildcard pattern such as
+// "*.jp*g", or several separated by semicolons ("*.jp*g;*.gif"), matched as the system matches
+// wildcards, letter case ignored. The folder is read once, whatever the number of patterns;
+// each name is listed once, in CompareNoCase order. Folders, hidden and system files are left
+// out. Throws FileError when the folder cannot be listed.
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& patterns);
 
 // Names of the folders directly in `folder`, hidden and system ones left out, sorted without
 // regard to letter case. Throws FileError when the folder cannot be listed.
@@ -55,6 +57,11 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder);
 // not match "x.jpg.png".
 // A pattern ending in ".*" therefore also matches a name without an extension, as the system does.
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& name);
+
+// The patterns of a semicolon-separated list ("*.jp*g;*.gif"), empty ones left out.
+std::vector<std::wstring> SplitPatterns(const std::wstring& patterns);
+// True when `name` matches one of `patterns` (WildcardMatch).
+bool WildcardMatchAny(const std::vector<std::wstring>& patterns, const std::wstring& name);
 
 // Orders names without regard to letter case (by common::LowerChar, then by UTF-16 code unit
 // order of the lower-cased names); names differing only in case are then ordered exactly.

@@ -1,8 +1,10 @@
-// Matching file names against one wildcard pattern, letter case ignored, and the case-blind
-// order of names.
+// Matching file names against wildcard patterns, letter case ignored, and the case-blind order
+// of names.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/CaseFold.h"
 #include "common/Text.h"
@@ -55,6 +57,24 @@ bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
     const std::wstring_view base = nameDot == std::wstring::npos ? n : n.substr(0, nameDot);
     const std::wstring_view extension = nameDot == std::wstring::npos ? std::wstring_view() : n.substr(nameDot + 1);
     return Match(p.substr(0, patternDot), base) && Match(p.substr(patternDot + 1), extension);
+}
+
+std::vector<std::wstring> SplitPatterns(const std::wstring& patterns) {
+    std::vector<std::wstring> parts;
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        const std::size_t end = std::min(patterns.find(L';', start), patterns.size());
+        if (end > start) parts.push_back(patterns.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool WildcardMatchAny(const std::vector<std::wstring>& patterns, const std::wstring& name) {
+    for (const std::wstring& pattern : patterns) {
+        if (WildcardMatch(pattern, name)) return true;
+    }
+    return false;
 }
 
 int CompareNoCase(const std::wstring& a, const std::wstring& b) {

@@ -49,6 +49,16 @@ TEST_F(FileSystem, WindowsPathsMapOntoTheDriveFolder) {
     EXPECT_EQ(hl::HostPath(L"e:\\a"), "/x/a");
 }
 
+// Several patterns: one listing, each name once however many patterns it matches, in one
+// case-blind order across the patterns.
+TEST_F(FileSystem, ListFilesWithSeveralPatternsListsEachNameOnceInOneOrder) {
+    for (const char* name : {"b.gif", "A.JPG", "c.jpeg", "a.bmp", "B.DIB", "x.png", "d.jpg.txt"}) Touch(name);
+    const std::vector<std::wstring> expected{L"a.bmp", L"A.JPG", L"B.DIB", L"b.gif", L"c.jpeg"};
+    EXPECT_EQ(tk::fs::ListFiles(L"D:\\", L"*.jp*g;*.gif;*.bmp;*.dib"), expected);
+    EXPECT_EQ(tk::fs::ListFiles(L"D:\\", L"*.jpg;;*.JPG;a*"), (std::vector<std::wstring>{L"a.bmp", L"A.JPG"}));
+    EXPECT_TRUE(tk::fs::ListFiles(L"D:\\", L";").empty());
+}
+
 TEST_F(FileSystem, ListFilesMatchesFilesOnlyLeavesHiddenOutAndSorts) {
     Touch("b.JPG");
     Touch("a.jpeg");

@@ -213,6 +213,12 @@ TEST_F(PictureWineCorpus, ListingLeavesOutFoldersAndNamesThatOnlyMatchAsShortNam
     EXPECT_EQ(std::count(bitmaps.begin(), bitmaps.end(), L"🌄 sunrise.bmp"), 1);
     EXPECT_EQ(tk::fs::ListFolders(odd), std::vector<std::wstring>{L"folder.jpg"});
     EXPECT_TRUE(tk::fs::ListFiles(odd, L"*.nothing").empty());
+    // Both patterns at once: the same names, merged into one case-blind order.
+    std::vector<std::wstring> both = jpegs;
+    both.insert(both.end(), bitmaps.begin(), bitmaps.end());
+    std::sort(both.begin(), both.end(),
+              [](const std::wstring& a, const std::wstring& b) { return tk::CompareNoCase(a, b) < 0; });
+    EXPECT_EQ(tk::fs::ListFiles(odd, L"*.jp*g;*.bmp"), both);
     EXPECT_THROW(tk::fs::ListFiles(odd + L"\\missing", L"*"), tk::FileError);
 }
 

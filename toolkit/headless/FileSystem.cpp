@@ -182,10 +182,11 @@ bool FolderExists(const std::wstring& path) { return StatIs(path, S_IFDIR); }
 
 bool FileExists(const std::wstring& path) { return StatIs(path, S_IFREG); }
 
-std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) {
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& patterns) {
+    const std::vector<std::wstring> each = SplitPatterns(patterns);
     std::vector<std::wstring> names;
     ForEachEntry(folder, [&](std::wstring name, bool /*isFolder*/, bool isFile) {
-        if (isFile && WildcardMatch(pattern, name)) names.push_back(std::move(name));
+        if (isFile && WildcardMatchAny(each, name)) names.push_back(std::move(name));
     });
     SortNoCase(names);
     return names;

@@ -201,10 +201,14 @@ bool FileExists(const std::wstring& path) {
 
 // The system also matches 8.3 short names ("x.bmpx" is "X~1.BMP"); the long name is checked
 // again, so that only names that visibly match the pattern are listed.
-std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) {
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& patterns) {
+    const std::vector<std::wstring> each = SplitPatterns(patterns);
     std::vector<std::wstring> names;
-    ForEachEntry(folder, pattern, [&](const WIN32_FIND_DATAW& data) {
-        if (!IsFolder(data) && WildcardMatch(pattern, data.cFileName)) names.emplace_back(data.cFileName);
+    // One pattern is left to the system to filter by; several are matched in one pass over
+    // everything. Either way the match on the long name decides (the system's matches its
+    // short name too).
+    ForEachEntry(folder, each.size() == 1 ? each[0] : std::wstring(L"*"), [&](const WIN32_FIND_DATAW& data) {
+        if (!IsFolder(data) && WildcardMatchAny(each, data.cFileName)) names.emplace_back(data.cFileName);
     });
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
     return names;
