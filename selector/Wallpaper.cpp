@@ -69,7 +69,7 @@ void RemoveConvertedBitmap(Program& program) {
 }  // namespace
 
 std::wstring ConvertedWallpaperPath(const std::wstring& appPath, const std::wstring& userName) {
-    return appPath + L"\\" + userName + L"_Wallpaper.bmp";
+    return appPath + L"\\" + common::WallpaperBitmapName(userName);
 }
 
 void ApplyWallpaper(Program& program, const std::wstring& fileName) {

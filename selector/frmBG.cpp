@@ -119,7 +119,7 @@ void frmBG::FindCurrentWallpaper() {
     // The wallpaper on screen is Murivale's own bitmap when its name ends in the user's bitmap
     // name; the image it was made from is then the one Murivale recorded.
     const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
-    const std::wstring ownBitmap = state.UserName + L"_Wallpaper.bmp";
+    const std::wstring ownBitmap = common::WallpaperBitmapName(state.UserName);
     state.CurrentFile = common::EndsWith(wallpaper, ownBitmap)
                             ? common::RegReadValue(Api(), kRegCurrentFile)
                             : common::ReadDesktopWallpaper(Api());

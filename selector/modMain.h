@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/Configuration.h"
 #include "common/DesktopWallpaper.h"
 #include "common/WinApi.h"
 #include "selector/SessionState.h"
@@ -18,14 +19,13 @@ class frmBack;
 class frmLoad;
 
 // Registry values the chooser reads and writes.
-inline constexpr wchar_t kRegFolderPath[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\FolderPath";
-inline constexpr wchar_t kRegBaseFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\BaseFile";
-inline constexpr wchar_t kRegCurrentFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\CurrentFile";
+using common::kRegBaseFile;
+using common::kRegCurrentFile;
+using common::kRegFolderPath;
 using common::kRegControlPanelWallpaper;
 using common::kRegDesktopWallpaper;
 
-// The image files, by name: "*.jp*g;*.gif;*.bmp;*.dib".
-inline constexpr wchar_t kImagePatterns[] = L"*.jp*g;*.gif;*.bmp;*.dib";
+using common::kImagePatterns;
 
 // The application title, which is also the caption of the choice window.
 inline constexpr wchar_t kAppTitle[] = L"Murivale";

@@ -181,7 +181,7 @@ void frmConfig::cmdSet_Click() {
 // was made from.
 std::wstring frmConfig::WallpaperInPlace() {
     const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
-    const std::wstring ownBitmap = tk::App::Path() + L"\\" + State().UserName + L"_Wallpaper.bmp";
+    const std::wstring ownBitmap = tk::App::Path() + L"\\" + common::WallpaperBitmapName(State().UserName);
     return wallpaper == ownBitmap ? common::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
 }
 

@@ -31,7 +31,7 @@ std::wstring LogonCommand(const std::wstring& programFolder) {
 }
 
 std::wstring BaseBitmapPath(const std::wstring& programFolder, const std::wstring& userName) {
-    const std::wstring path = programFolder + L"\\" + userName + L"_Base.bmp";
+    const std::wstring path = programFolder + L"\\" + common::BaseBitmapName(userName);
     // One pass from the left; a network path keeps the two backslashes it opens with, or it
     // would name a folder on the current drive.
     const bool network = common::StartsWith(path, L"\\\\");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/Configuration.h"
 #include "common/DesktopWallpaper.h"
 #include "common/WinApi.h"
 
@@ -22,22 +23,18 @@ struct SetupState {
     std::wstring BaseFile;    // what is saved as the default background
 };
 
-inline constexpr wchar_t kRegFolderPath[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\FolderPath";
-inline constexpr wchar_t kRegBaseFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\BaseFile";
-inline constexpr wchar_t kRegCurrentFile[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\CurrentFile";
-inline constexpr wchar_t kRegRunOnStartup[] =
-    L"HKEY_CURRENT_USER\\Software\\Murivale\\RunOnStartup";
-inline constexpr wchar_t kRegLogonEntry[] =
-    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Murivale";
+using common::kRegBaseFile;
+using common::kRegCurrentFile;
+using common::kRegFolderPath;
+using common::kRegLogonEntry;
+using common::kRegRunOnStartup;
 using common::kRegControlPanelWallpaper;
 using common::kRegDesktopWallpaper;
 inline constexpr wchar_t kRegProgramFilesDir[] =
     L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
 
-// Murivale counts and indexes its catalogue in 16-bit signed integers, so it refuses a folder with
-// more images than this; saving such a folder is refused here for that reason.
-inline constexpr int kMaxImageFiles = 32767;
-inline constexpr wchar_t kImagePatterns[] = L"*.jp*g;*.gif;*.bmp;*.dib";
+using common::kMaxImageFiles;
+using common::kImagePatterns;
 
 class SetupProgram {
 public:

@@ -115,7 +115,7 @@ setup_controls() {
   printf '%s\n' "$out"
 }
 # The shown image count: the third label of the window (the count beside its caption).
-image_count() { setup_controls | awk -F'\t' '$1 == "TkLabel" && ++n == 3 { print $2 }'; }
+image_count() { setup_controls | awk -F'\t' '$1 == "Static" && ++n == 3 { print $2 }'; }
 startup_box() { setup_controls | awk -F'\t' '$1 == "Button" && $2 ~ /Random Wallpaper/ { print $5 }'; }
 dir_list() { setup_controls | awk -F'\t' '$1 == "ListBox" && $4 == "visible" { print; exit }'; }
 # The entries of the folder tree, one a line, and the highlighted one (the folder shown, unless
@@ -134,7 +134,7 @@ msgbox_text() { probe "$1" | awk -F'\t' '$1 == "Static" && $2 != "" { print $2 }
 # count_colour: "red" or "black", the colour of the count's digits on the screen.
 count_colour() {
   local rect x y w h
-  rect=$(setup_controls | awk -F'\t' '$1 == "TkLabel" && ++n == 3 { print $3 }')
+  rect=$(setup_controls | awk -F'\t' '$1 == "Static" && ++n == 3 { print $3 }')
   IFS=, read -r x y w h <<<"$rect"
   e2e_screenshot count-colour >/dev/null
   convert "$E2E_SHOT" -crop "${w}x${h}+${x}+${y}" +repage -depth 8 txt:- 2>/dev/null | awk '

@@ -53,7 +53,7 @@ preview() {
 }
 
 # labels: the texts of the browser's visible labels, one a line.
-labels() { probe | sed -n 's/^  child class=TkLabel text=//p'; }
+labels() { probe | sed -n 's/^  child class=Static text=//p'; }
 
 near() { # A B TOLERANCE
   local d=$(($1 - $2)); ((d < 0)) && d=$((-d)); ((d <= $3))
