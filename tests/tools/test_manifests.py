@@ -1,15 +1,13 @@
 """The manifests built into the shipped programs (folders in DIST_DIRS, separated by ';')."""
-import importlib.util
 import os
+import runpy
 import struct
 import unittest
 import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location(
-    "check_imports", os.path.join(HERE, "..", "..", "tools", "check-imports.py"))
-check_imports = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_imports)
+# The import check's PE reader, taken from the tool's own file.
+PeImage = runpy.run_path(os.path.join(HERE, "..", "..", "tools", "check-imports.py"))["PeImage"]
 
 RESOURCE_DIRECTORY = 2
 RT_MANIFEST = 24
@@ -20,7 +18,7 @@ SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
 def embedded_manifest(path):
     """The text of the program's RT_MANIFEST resource 1 (its first language)."""
     with open(path, "rb") as f:
-        pe = check_imports.PeImage(f.read())
+        pe = PeImage(f.read())
     root_rva, _ = pe._directory(RESOURCE_DIRECTORY)
     if not root_rva:
         raise AssertionError("%s has no resources" % path)

@@ -16,67 +16,25 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 
-command -v makensis >/dev/null || e2e_fail "makensis is not installed (tools/install-deps.sh)"
-dist_root=$(cd "$E2E_DIST/.." && pwd)
-for arch in x64 x86; do
-  for f in Murivale Tessaban; do
-    assert_file "$dist_root/$arch/$f.exe" "the $arch build beside $E2E_DIST (the installer carries both)"
-  done
-done
-version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$E2E_REPO/resources/version.h")
-setup=$dist_root/Murivale-Setup-$version.exe
-if [ ! -f "$setup" ] || [ "$setup" -ot "$dist_root/x64/Murivale.exe" ] || [ "$setup" -ot "$dist_root/x86/Murivale.exe" ]; then
-  setup=$E2E_WORK/Murivale-Setup-$version.exe
-  "$E2E_REPO/tools/make-installer.sh" --x64 "$dist_root/x64" --x86 "$dist_root/x86" --out "$setup" \
-    >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
-fi
-e2e_log "installer $setup"
+. "$(dirname "${BASH_SOURCE[0]}")/../installer_helpers.sh"
+installer_find
 file "$setup" | grep -q 'PE32 executable.*Intel 80386' ||
   e2e_fail "the installer for users is not a 32-bit program: $(file -b "$setup")"
-case "$(basename "$E2E_DIST")" in
-  x86) export E2E_WINEARCH=win32 expected_pe='PE32 executable' ;;
-  *) export E2E_WINEARCH=win64 expected_pe='PE32\+ executable' ;;
+case "$E2E_WINEARCH" in
+  win32) expected_pe='PE32 executable' ;;
+  *) expected_pe='PE32\+ executable' ;;
 esac
 
 e2e_display 1024x768
 e2e_prefix winxp
 e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
-user=${USER:-$(id -un)}
+installer_locations
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 config_key='HKCU\Software\Murivale'
 uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Murivale'
 tessaban_title='Tessaban - Setup Program for Murivale'
 start_menu=$(e2e_drive_c)/users/$user/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Murivale
-
-local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
-[[ "$local_appdata" == C:\\* ]] || e2e_fail "cannot tell the prefix's local application data ('$local_appdata')"
-default_dir="$local_appdata\\Programs\\Murivale"
-
-unix_path() { winepath -u "$1" 2>/dev/null </dev/null; }
-
-# install [/D=FOLDER]: a silent installation, waited for to its end.
-install() {
-  e2e_run "$setup" /S "$@" || e2e_fail "the silent installation ended with exit code $?"
-  wineserver -w
-}
-# uninstall FOLDER [/PURGE]: the silent removal. The uninstaller copies itself to the temporary
-# folder and lets the copy work, so the whole prefix is waited for.
-uninstall() {
-  local dir=$1
-  shift
-  assert_file "$(unix_path "$dir\\Uninstall.exe")" "the uninstaller"
-  e2e_run "$(unix_path "$dir\\Uninstall.exe")" /S "$@" || e2e_fail "the silent removal ended with exit code $?"
-  wineserver -w
-  # The copy may start only after the first process ended; wait for it too (its temporary
-  # folder is named ~nsu...), so that the next step never overlaps with it.
-  local n
-  for ((n = 0; n < 150; n++)); do
-    pgrep -f '~nsu' >/dev/null || break
-    sleep 0.2
-  done
-  wineserver -w
-}
 
 # --- Installation into the default folder ---------------------------------------------------
 install

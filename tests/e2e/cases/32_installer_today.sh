@@ -12,44 +12,18 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 
-command -v makensis >/dev/null || e2e_fail "makensis is not installed (tools/install-deps.sh)"
-dist_root=$(cd "$E2E_DIST/.." && pwd)
-version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$E2E_REPO/resources/version.h")
-setup=$dist_root/Murivale-Setup-$version.exe
-if [ ! -f "$setup" ] || [ "$setup" -ot "$dist_root/x64/Murivale.exe" ] || [ "$setup" -ot "$dist_root/x86/Murivale.exe" ]; then
-  setup=$E2E_WORK/Murivale-Setup-$version.exe
-  "$E2E_REPO/tools/make-installer.sh" --x64 "$dist_root/x64" --x86 "$dist_root/x86" --out "$setup" \
-    >"$E2E_OUT/make-installer.log" 2>&1 || e2e_fail "building the installer failed (make-installer.log)"
-fi
-case "$(basename "$E2E_DIST")" in
-  x86) export E2E_WINEARCH=win32 ;;
-  *) export E2E_WINEARCH=win64 ;;
-esac
+. "$(dirname "${BASH_SOURCE[0]}")/../installer_helpers.sh"
+installer_find
 
 e2e_display 1024x768
 e2e_prefix win10
 e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
-user=${USER:-$(id -un)}
 layers='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
 config_key='HKCU\Software\Murivale'
 tessaban_title='Tessaban - Setup Program for Murivale'
-local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
-[[ "$local_appdata" == C:\\* ]] || e2e_fail "cannot tell the prefix's local application data ('$local_appdata')"
-dir="$local_appdata\\Programs\\Murivale"
+installer_locations
+dir=$default_dir
 murivale="$dir\\Murivale.exe"
-unix_path() { winepath -u "$1" 2>/dev/null </dev/null; }
-
-install() { e2e_run "$setup" /S "$@" || e2e_fail "the silent installation ended with exit code $?"; wineserver -w; }
-uninstall() {
-  e2e_run "$(unix_path "$dir\\Uninstall.exe")" /S || e2e_fail "the silent removal ended with exit code $?"
-  wineserver -w
-  local n
-  for ((n = 0; n < 150; n++)); do
-    pgrep -f '~nsu' >/dev/null || break
-    sleep 0.2
-  done
-  wineserver -w
-}
 
 # Another program's compatibility mode, which the installer and the uninstaller leave alone.
 other='C:\Games\Old Game\game.exe'
@@ -124,13 +98,13 @@ awk -v d="$difference" 'BEGIN { exit !(d < 0.02) }' ||
   e2e_fail "the default background is not the user's own picture (difference $difference)"
 
 # --- The removal deletes exactly that value; /NOCOMPAT writes none ---------------------------------
-uninstall
+uninstall "$dir"
 assert_no_reg "$layers" "$murivale"
 assert_reg "$layers" "$other" "~ WIN98"
 install /NOCOMPAT
 assert_file "$dir_unix/Murivale.exe" "Murivale.exe installed with /NOCOMPAT"
 assert_no_reg "$layers" "$murivale"
-uninstall
+uninstall "$dir"
 assert_no_file "$dir_unix" "after the removal, the program folder"
 
 e2e_pass
