@@ -38,9 +38,12 @@ void SetFormRegion(common::WinApi& api, tk::Form& form) {
     const ClientRegion r =
         ClientRegionOf(form.Width(), form.Height(), form.ScaleWidth(), form.ScaleHeight(),
                        tk::Screen::TwipsPerPixelX(), tk::Screen::TwipsPerPixelY());
-    // Once the window accepts the region, the window system owns it.
-    const common::Handle region = api.CreateRectRgn(r.left, r.top, r.right, r.bottom);
-    api.SetWindowRgn(form.Hwnd(), region, -1);
+    // Once the window accepts the region, the window system owns it. A window that does not
+    // exist yet gets its region when it is made.
+    form.WithWindow([&api, r](tk::WindowHandle window) {
+        const common::Handle region = api.CreateRectRgn(r.left, r.top, r.right, r.bottom);
+        api.SetWindowRgn(window, region, -1);
+    });
     form.SetScaleMode(remembered);
 }
 
@@ -51,10 +54,12 @@ void CentreTopmost(common::WinApi& api, tk::Form& form) {
     const int top = static_cast<int>(RoundHalfEven(tk::Screen::Height())) / 2 -
                     static_cast<int>(RoundHalfEven(form.Height())) / 2;
     form.Move(left, top);
-    api.SetWindowPos(form.Hwnd(), common::kHwndTopmost,
-                     form.Left() / tk::Screen::TwipsPerPixelX(),
-                     form.Top() / tk::Screen::TwipsPerPixelY(), 0, 0,
-                     common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+    const int x = form.Left() / tk::Screen::TwipsPerPixelX();
+    const int y = form.Top() / tk::Screen::TwipsPerPixelY();
+    form.WithWindow([&api, x, y](tk::WindowHandle window) {
+        api.SetWindowPos(window, common::kHwndTopmost, x, y, 0, 0,
+                         common::kSwpNoSize | common::kSwpNoActivate | common::kSwpShowWindow);
+    });
 }
 
 }  // namespace selector

@@ -279,26 +279,34 @@ std::int16_t frmBG::DrawIndex() const {
 
 void frmBG::ApplyAtLogon(std::int16_t first) {
     // A logon must not stop at a picture that cannot be used: the other images are tried once
-    // each, in random order, and when none works the wallpaper stays as it was.
-    SessionState& state = State();
-    std::vector<std::int16_t> candidates{first};
+    // each, in random order, and when none works the wallpaper stays as it was. That order is
+    // drawn only when the first picture fails, so an ordinary logon pays nothing for it.
+    if (TryApplyAtLogon(first)) return;
+    for (const std::int16_t k : FallbackOrder(first)) {
+        if (TryApplyAtLogon(k)) return;
+    }
+}
+
+bool frmBG::TryApplyAtLogon(std::int16_t k) {
+    try {
+        ApplyWallpaper(Murivale(), State().ImageFiles[static_cast<std::size_t>(k)]);
+    } catch (const WallpaperError&) {
+        return false;
+    }
+    State().CurrentIndex = k;
+    return true;
+}
+
+std::vector<std::int16_t> frmBG::FallbackOrder(std::int16_t first) const {
     std::vector<std::int16_t> others;
-    for (std::int16_t i = 0; i < state.FileCount; ++i) {
+    for (std::int16_t i = 0; i < State().FileCount; ++i) {
         if (i != first) others.push_back(i);
     }
     for (std::size_t i = others.size(); i > 1; --i) {
         const auto j = static_cast<std::size_t>(Murivale().random() * double(i)) % i;
         std::swap(others[i - 1], others[j]);
     }
-    candidates.insert(candidates.end(), others.begin(), others.end());
-    for (const std::int16_t k : candidates) {
-        try {
-            ApplyWallpaper(Murivale(), state.ImageFiles[static_cast<std::size_t>(k)]);
-            state.CurrentIndex = k;
-            return;
-        } catch (const WallpaperError&) {
-        }
-    }
+    return others;
 }
 
 void frmBG::ApplyDefault() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "selector/KeyedCollection.h"
 #include "toolkit/Form.h"
@@ -57,6 +58,8 @@ private:
     void ApplyRandom();
     std::int16_t DrawIndex() const;
     void ApplyAtLogon(std::int16_t first);
+    bool TryApplyAtLogon(std::int16_t k);
+    std::vector<std::int16_t> FallbackOrder(std::int16_t first) const;
     void ApplyDefault();
     void DisableButtons();
 

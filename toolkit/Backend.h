@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,10 @@ public:
     virtual void Show() = 0;
     virtual void Hide() = 0;
     virtual WindowHandle Handle() const = 0;
+    // Runs `action` with the window's handle: now when the window exists, else right after it
+    // is made. Calls on a handle that only need to hold once the window is seen (its region, its
+    // place in the stacking order) thus cost no window in a run that never shows it.
+    virtual void WhenWindowExists(std::function<void(WindowHandle)> action) = 0;
     // Outer size of the window in pixels, frame and caption included.
     virtual SizePx OuterSize() const = 0;
     // Where the window is, in pixels from the screen's top-left corner.

@@ -130,6 +130,10 @@ double Form::ScaleHeight() const {
 
 WindowHandle Form::Hwnd() const { return peer_ ? peer_->Handle() : 0; }
 
+void Form::WithWindow(std::function<void(WindowHandle)> action) const {
+    if (peer_) peer_->WhenWindowExists(std::move(action));
+}
+
 Button* Form::DefaultButton() const {
     for (Control* control : controls_) {
         if (control->Kind() != ControlKind::Button) continue;

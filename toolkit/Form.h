@@ -8,6 +8,7 @@
 // flag (SetWindowPos with SWP_SHOWWINDOW) moves and restacks a hidden form but leaves it hidden.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,9 @@ public:
     double ScaleHeight() const;
 
     WindowHandle Hwnd() const;
+    // Runs `action` with the window's handle once the window exists (at once if it does).
+    // Nothing when the form is not loaded.
+    void WithWindow(std::function<void(WindowHandle)> action) const;
 
     // The control with the focus, or null.
     Control* ActiveControl() const { return focused_; }

@@ -141,6 +141,18 @@ TEST_F(ChoiceWindow, DrawIsScaledToAMillionRoundedHalfToEvenThenTakenModuloTheCo
     }
 }
 
+// The order in which a logon run would try the other images is drawn only when the drawn one
+// cannot be used: an ordinary logon with a full folder draws once, not once per image.
+TEST_F(ChoiceWindow, LogonRunThatAppliesItsPickDrawsOnce) {
+    Configure();
+    for (int i = 0; i < 500; ++i) AddImage(L"D:\\Pics\\p" + std::to_wstring(1000 + i) + L".jpg");
+    DrawScaled({7});
+    Start(L"/p %1");
+    EXPECT_EQ(api.String(selector::kRegCurrentFile), L"D:\\Pics\\p1007.jpg");
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(tk::LoadedFormCount(), 0);
+}
+
 TEST_F(ChoiceWindow, SingleImageCatalogueMakesNoRandomChange) {
     WithImages({L"a.jpg", L"b.jpg"});
     Start();

@@ -391,6 +391,58 @@ TEST_F(ToolkitForm, PlacementWithTheShowFlagLeavesAHiddenFormHidden) {
     f.Unload();
 }
 
+// A loaded form that is only measured, moved and given calls on its handle makes no window:
+// the calls wait for it, and the window is made where and as large as the form said.
+class PlacedForm : public tk::Form {
+public:
+    explicit PlacedForm(tk::FormStyle style)
+        : Form(L"frmPlaced", std::move(style)), cmdOk(*this, L"cmdOk", L"OK", {120, 120, 1200, 375}) {}
+    tk::Button cmdOk;
+};
+
+TEST_F(ToolkitForm, PlacingAHiddenFormWaitsForItsWindow) {
+    tk::FormStyle style = TestStyle();
+    style.caption = L"Placed before it exists";
+    PlacedForm g(style);
+    g.Load();
+    const tk::SizePx planned = g.Peer()->OuterSize();
+    g.Peer()->MoveTo({70, 50});
+    EXPECT_EQ(g.Peer()->Position().x, 70);
+    std::vector<HWND> seen;
+    g.WithWindow([&seen](tk::WindowHandle h) {
+        const HWND window = reinterpret_cast<HWND>(h);
+        seen.push_back(window);
+        ::SetWindowRgn(window, ::CreateRectRgn(3, 22, 100, 80), TRUE);
+        ::SetWindowPos(window, HWND_TOPMOST, 70, 50, 0, 0,
+                       SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    });
+    g.Hide();
+    PumpFor(20);
+    EXPECT_TRUE(seen.empty()) << "the calls ran on a window nobody needed";
+    EXPECT_EQ(::FindWindowW(nullptr, style.caption.c_str()), nullptr) << "a window was made";
+
+    g.Show();
+    const HWND window = ::FindWindowW(nullptr, style.caption.c_str());
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], window);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_TRUE(ExStyleOf(window) & WS_EX_TOPMOST);
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 70);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right - r.left, planned.width);
+    EXPECT_EQ(r.bottom - r.top, planned.height);
+    RECT box{};
+    EXPECT_EQ(::GetWindowRgnBox(window, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 100);
+    // Once the window exists, a call runs at once.
+    g.WithWindow([&seen](tk::WindowHandle h) { seen.push_back(reinterpret_cast<HWND>(h)); });
+    EXPECT_EQ(seen.size(), 2u);
+    g.Unload();
+}
+
 TEST_F(ToolkitForm, MaximizedFramelessFormCoversTheScreenInBlack) {
     tk::FormStyle style = TestStyle();
     style.border = tk::BorderStyle::None;

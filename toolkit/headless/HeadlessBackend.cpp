@@ -76,6 +76,7 @@ public:
     void Show() override { shown_ = true; }
     void Hide() override { shown_ = false; }
     WindowHandle Handle() const override { return handle_; }
+    void WhenWindowExists(std::function<void(WindowHandle)> action) override { action(handle_); }
     SizePx OuterSize() const override { return outer_; }
     PointPx Position() const override { return position_; }
     void MoveTo(PointPx topLeft) override { position_ = topLeft; }

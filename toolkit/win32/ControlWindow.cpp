@@ -1,6 +1,7 @@
 #include "toolkit/win32/ControlWindow.h"
 
 #include "common/CaseFold.h"
+#include "toolkit/win32/CommonControls.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
 #include "toolkit/win32/Win32Backend.h"
@@ -77,6 +78,7 @@ RECT ControlWindow::PixelRect() const {
 
 void ControlWindow::CreateFor(const wchar_t* windowClass, const std::wstring& text, DWORD style,
                               DWORD exStyle) {
+    EnsureCommonControls();
     const RECT r = PixelRect();
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (control_.TabStop()) style |= WS_TABSTOP;

@@ -101,40 +101,49 @@ FormWindow::FormWindow(Form& form) : form_(form) {}
 
 // The window comes into being when something first needs it (showing, placing, measuring, its
 // handle, its controls): a form that is loaded and never used in these ways costs no window.
-HWND FormWindow::EnsureWindow() const {
-    if (hwnd_ || created_) return hwnd_;
-    created_ = true;
+RECT FormWindow::PlannedFrame() const {
     const FormStyle& style = form_.Style();
-    RegisterFormClass(style.border, WindowProc);  // fails harmlessly when already registered
     const WindowStyles ws = StylesFor(style);
-
     const int dpi = ScreenDpi();
     RECT frame{0, 0, TwipsToPx(style.clientWidth, dpi), TwipsToPx(style.clientHeight, dpi)};
     ::AdjustWindowRectEx(&frame, ws.style, FALSE, ws.exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
 
-    int x = 0, y = 0;
-    switch (style.startPosition) {
-        case StartPosition::CenterScreen:
-            x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-            y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-            break;
-        case StartPosition::WindowsDefault:
-            x = CW_USEDEFAULT;
-            y = CW_USEDEFAULT;
-            break;
-        case StartPosition::Manual:
-            break;
+    POINT at{0, 0};
+    if (plannedTopLeft_) {
+        at = *plannedTopLeft_;
+    } else if (style.startPosition == StartPosition::CenterScreen) {
+        at = {(::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+              (::GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+    } else if (style.startPosition == StartPosition::WindowsDefault) {
+        at = {CW_USEDEFAULT, CW_USEDEFAULT};
     }
+    return {at.x, at.y, at.x + width, at.y + height};
+}
+
+HWND FormWindow::EnsureWindow() const {
+    if (hwnd_ || created_) return hwnd_;
+    created_ = true;
+    const FormStyle& style = form_.Style();
+    RegisterFormClass(style.border, WindowProc);  // fails harmlessly when already registered
+    const WindowStyles ws = StylesFor(style);
+    const RECT frame = PlannedFrame();
     // Forms kept out of the taskbar are owned by a hidden window: owned windows get no button.
     const HWND owner = style.showInTaskbar ? nullptr : Win32().HiddenOwner();
 
     auto* self = const_cast<FormWindow*>(this);
-    ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style, x,
-                      y, width, height, owner, nullptr, ::GetModuleHandleW(nullptr), self);
+    ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style,
+                      frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                      owner, nullptr, ::GetModuleHandleW(nullptr), self);
     backBrush_.Reset(::CreateSolidBrush(BackColor()));
     if (hwnd_ && style.icon && style.border != BorderStyle::None) self->ApplyIcon();
+    // What waited for the window runs now, in the order it was asked for.
+    const auto pending = std::move(pending_);
+    pending_.clear();
+    if (hwnd_) {
+        for (const auto& action : pending) action(reinterpret_cast<WindowHandle>(hwnd_));
+    }
     return hwnd_;
 }
 
@@ -198,20 +207,42 @@ void FormWindow::Hide() {
 
 WindowHandle FormWindow::Handle() const { return reinterpret_cast<WindowHandle>(EnsureWindow()); }
 
+void FormWindow::WhenWindowExists(std::function<void(WindowHandle)> action) {
+    if (hwnd_) {
+        action(reinterpret_cast<WindowHandle>(hwnd_));
+    } else if (!created_) {
+        pending_.push_back(std::move(action));
+    }  // a window made and destroyed again will not come back: nothing to run on
+}
+
+// Size and place come from the window once it exists; until then from what it will be made as,
+// unless the system is to choose the place, which only making the window tells.
+bool FormWindow::Frame(RECT& r) const {
+    if (!hwnd_ && !created_ &&
+        (plannedTopLeft_ || form_.Style().startPosition != StartPosition::WindowsDefault)) {
+        r = PlannedFrame();
+        return true;
+    }
+    return EnsureWindow() && ::GetWindowRect(hwnd_, &r);
+}
+
 SizePx FormWindow::OuterSize() const {
     RECT r{};
-    if (!EnsureWindow() || !::GetWindowRect(hwnd_, &r)) return {};
+    if (!Frame(r)) return {};
     return {r.right - r.left, r.bottom - r.top};
 }
 
 PointPx FormWindow::Position() const {
     RECT r{};
-    if (!EnsureWindow() || !::GetWindowRect(hwnd_, &r)) return {};
+    if (!Frame(r)) return {};
     return {r.left, r.top};
 }
 
 void FormWindow::MoveTo(PointPx topLeft) {
-    if (!EnsureWindow()) return;
+    if (!hwnd_ && !created_) {
+        plannedTopLeft_ = POINT{topLeft.x, topLeft.y};
+        return;
+    }
     ::SetWindowPos(hwnd_, nullptr, topLeft.x, topLeft.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/win32/Handles.h"
@@ -27,6 +29,7 @@ public:
     void Show() override;
     void Hide() override;
     WindowHandle Handle() const override;
+    void WhenWindowExists(std::function<void(WindowHandle)> action) override;
     SizePx OuterSize() const override;
     PointPx Position() const override;
     void MoveTo(PointPx topLeft) override;
@@ -66,11 +69,20 @@ private:
     void ApplyIcon();
 
     HWND EnsureWindow() const;
+    // The window's outer rectangle as it is, or as it will be made when it does not exist yet.
+    RECT PlannedFrame() const;
+    // The outer rectangle, planned or actual; false when there is no window to tell it.
+    bool Frame(RECT& r) const;
+
 
     Form& form_;
     mutable HWND hwnd_ = nullptr;
     mutable bool created_ = false;  // the window was made (it may since have been destroyed)
     mutable common::win32::UniqueBrush backBrush_;
+    // Until the window is made: where it is to go (a move before then), and what is to run on
+    // its handle once it exists.
+    std::optional<POINT> plannedTopLeft_;
+    mutable std::vector<std::function<void(WindowHandle)>> pending_;
     bool shown_ = false;
     std::vector<ControlWindow*> controls_;
 };

@@ -73,12 +73,7 @@ Win32Backend& Win32() {
     return backend;
 }
 
-Win32Backend::Win32Backend() {
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
-    if (!::InitCommonControlsEx(&controls)) ::InitCommonControls();
-}
+Win32Backend::Win32Backend() = default;
 
 std::unique_ptr<FormPeer> Win32Backend::CreateForm(Form& form) {
     return std::make_unique<FormWindow>(form);
