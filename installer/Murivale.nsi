@@ -46,10 +46,10 @@ Unicode true
 !endif
 
 ; The version is kept in one place, the programs' version header.
-!searchparse /file "..\resources\version.h" `#define MURIVALE_VERSION_TEXT "` VERSION `"`
 !searchparse /file "..\resources\version.h" `#define MURIVALE_VERSION_MAJOR ` VER_MAJOR
 !searchparse /file "..\resources\version.h" `#define MURIVALE_VERSION_MINOR ` VER_MINOR
 !searchparse /file "..\resources\version.h" `#define MURIVALE_VERSION_PATCH ` VER_PATCH
+!define VERSION "${VER_MAJOR}.${VER_MINOR}.${VER_PATCH}"
 
 !define PRODUCT "Murivale"
 !define PUBLISHER "Murivale project"

@@ -7,6 +7,7 @@
 #include "common/OsType.h"
 #include "common/Registry.h"
 #include "common/Text.h"
+#include "resources/version.h"
 #include "setup/modConfig.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
@@ -35,7 +36,7 @@ constexpr wchar_t kAboutText[] =
     L"all Windows 2000 operating systems,\r\n"
     L"and the Windows XP operating systems.\r\n"
     L"\r\n"
-    L"Current Version:  1.25";
+    L"Current Version:  " MURIVALE_VERSION_SHORT;
 
 SetupState& State() { return Setup().state; }
 

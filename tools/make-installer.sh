@@ -28,8 +28,7 @@ while [ $# -gt 0 ]; do
 done
 
 command -v makensis >/dev/null || { echo "make-installer: makensis is missing (tools/install-deps.sh)" >&2; exit 1; }
-version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$repo/resources/version.h")
-[ -n "$version" ] || { echo "make-installer: no MURIVALE_VERSION_TEXT in resources/version.h" >&2; exit 1; }
+version=$("$repo/tools/version.sh") || exit 1
 
 folders=("$x64")
 ((amd64)) || folders+=("$x86")

@@ -26,8 +26,7 @@ while [ $# -gt 0 ]; do
 done
 
 command -v zip >/dev/null || { echo "make-portable: zip is missing (tools/install-deps.sh)" >&2; exit 1; }
-version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$repo/resources/version.h")
-[ -n "$version" ] || { echo "make-portable: no MURIVALE_VERSION_TEXT in resources/version.h" >&2; exit 1; }
+version=$("$repo/tools/version.sh") || exit 1
 for dir in "$x64" "$x86"; do
   for exe in Murivale.exe Tessaban.exe; do
     [ -f "$dir/$exe" ] || { echo "make-portable: $dir/$exe is missing (build it first)" >&2; exit 1; }

@@ -14,7 +14,7 @@ installer_find() {
       assert_file "$dist_root/$arch/$f.exe" "the $arch build beside $E2E_DIST (the installer carries both)"
     done
   done
-  version=$(sed -n 's/^#define MURIVALE_VERSION_TEXT "\([^"]*\)".*/\1/p' "$E2E_REPO/resources/version.h")
+  version=$("$E2E_REPO/tools/version.sh")
   setup=$dist_root/Murivale-Setup-$version.exe
   if [ ! -f "$setup" ] || [ "$setup" -ot "$dist_root/x64/Murivale.exe" ] || [ "$setup" -ot "$dist_root/x86/Murivale.exe" ]; then
     setup=$E2E_WORK/Murivale-Setup-$version.exe

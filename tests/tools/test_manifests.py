@@ -74,6 +74,20 @@ class Manifests(unittest.TestCase):
                 program = os.path.splitext(os.path.basename(path))[0]
                 self.assertTrue(identity.get("name").endswith("." + program), identity.get("name"))
 
+    def test_manifest_carries_the_version_of_the_version_header(self):
+        numbers = {}
+        with open(os.path.join(HERE, "..", "..", "resources", "version.h")) as header:
+            for line in header:
+                parts = line.split()
+                if len(parts) == 3 and parts[0] == "#define" and parts[2].isdigit():
+                    numbers[parts[1]] = parts[2]
+        expected = ".".join(numbers["MURIVALE_VERSION_" + p] for p in ("MAJOR", "MINOR", "PATCH")) + ".0"
+        for path in programs():
+            with self.subTest(program=path):
+                root = ET.fromstring(embedded_manifest(path))
+                identity = root.find("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
+                self.assertEqual(identity.get("version"), expected)
+
 
 if __name__ == "__main__":
     unittest.main()
