@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "toolkit/Form.h"
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/Dpi.h"
