@@ -4,13 +4,6 @@
 SETUP_TITLE="Tessaban - Setup Program for Murivale"
 MURIVALE_KEY='HKCU\Software\Murivale'
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-KNOWN_FAULTS=0
-
-known_fault() {
-  echo "[$E2E_CASE] KNOWN FAULT: $*" >&2
-  KNOWN_FAULTS=$((KNOWN_FAULTS + 1))
-}
-
 # setup_prefix VERSION: the case's prefix, with windows that Wine places itself (without a
 # window manager, a managed window waits for one each time it is hidden).
 setup_prefix() {
@@ -204,19 +197,10 @@ open_entry_by_mouse() {
   wait_for "the folder tree to open '$1'" tree_opened "$before" "$1"
 }
 
-# regain_keyboard WHAT: after a message box has closed, the setup window should be active again
-# with the keyboard focus in it; when it is not, that is reported, and the window is clicked
-# (on its caption text, which does nothing) so that the case can go on.
+# regain_keyboard WHAT: after a message box has closed, the setup window is active again with
+# the keyboard focus in it (the box was owned by it); anything else fails the case.
+setup_active() { [ "$(window_state "$SETUP_TITLE")" == active ]; }
 regain_keyboard() {
-  sleep 0.5
-  [ "$(window_state "$SETUP_TITLE")" == active ] && return 0
-  known_fault "after $1 closes, the setup window is not active and has no keyboard focus: keys" \
-    "go nowhere until the user clicks it (the message box is shown without the window as owner)"
-  local id
-  id=$(e2e_find_window "$SETUP_TITLE" | head -n 1)
-  # A synchronous pointer move to where the pointer already is waits for nothing; so each click
-  # goes elsewhere than the one before.
-  e2e_click_in "$id" $((120 + KNOWN_FAULTS % 2 * 60)) 40
-  wait_for "the setup window to become active" test "$(window_state "$SETUP_TITLE")" == active
+  wait_for "the setup window to be active again after $1 closes" setup_active
 }
 

@@ -129,9 +129,8 @@ message_in_front() {
   [ "$first" = 1 ]
 }
 check_message_in_front() { # WINDOWS WHAT
-  if ! message_in_front "$1"; then
-    e2e_log "KNOWN FAULT: the message box ($2) is behind the topmost choice window, which hides part of its text"
-  fi
+  message_in_front "$1" ||
+    e2e_fail "the message box ($2) is behind the topmost choice window, which hides part of its text"
 }
 
 # dismiss_message: presses Enter on the message box and waits until it is gone.
