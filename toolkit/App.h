@@ -45,7 +45,8 @@ bool PrevInstance();         // another process of this program is running
 
 // Brings the window with this title to the front. False when there is none.
 bool AppActivate(const std::wstring& title);
-// Sends keys to the active window; with `wait`, returns once they are processed.
+// Sends keys to the active window ("+" a press of Shift alone, any other character typed as
+// itself); with `wait`, returns once they are processed.
 void SendKeys(const std::wstring& keys, bool wait);
 
 }  // namespace tk

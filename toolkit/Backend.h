@@ -94,7 +94,7 @@ public:
     virtual bool PreviousInstance() = 0;
     // Brings the top-level window with this title to the front; false when none has it.
     virtual bool ActivateWindow(const std::wstring& title) = 0;
-    // Sends keys (the "+" for Shift, letters, "{ENTER}") to the active window.
+    // Sends keys ("+" a press of Shift, any other character typed) to the active window.
     virtual void SendKeys(const std::wstring& keys, bool wait) = 0;
 };
 

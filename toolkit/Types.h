@@ -44,9 +44,7 @@ enum class BorderStyle {
     None,
     FixedSingle,        // fixed frame with a caption
     Sizable,
-    FixedDialog,
     FixedToolWindow,    // small caption, not resizable
-    SizableToolWindow,
 };
 
 enum class StartPosition { Manual, CenterScreen, WindowsDefault };

@@ -123,19 +123,6 @@ TEST_F(ToolkitForms, AutoFormIsCreatedOnFirstTouchAndFreshAfterUnload) {
     back.Unload();
 }
 
-TEST_F(ToolkitForms, OuterSizeAddsFrameAndCaptionToTheClientArea) {
-    TestForm form;
-    form.Load();
-    // 2415 x 2055 twips of client area at 15 twips per pixel, a 4-pixel frame, a 25-pixel caption.
-    EXPECT_EQ(form.Width(), 2535);
-    EXPECT_EQ(form.Height(), 2550);
-    EXPECT_DOUBLE_EQ(form.ScaleWidth(), 2415);
-    form.SetScaleMode(tk::ScaleMode::Pixel);
-    EXPECT_DOUBLE_EQ(form.ScaleWidth(), 161);
-    EXPECT_DOUBLE_EQ(form.ScaleHeight(), 137);
-    form.Unload();
-}
-
 TEST_F(ToolkitForms, ScreenMetricsFollowTheDpi) {
     hl::SetScreen(1280, 1024, 120);
     EXPECT_EQ(tk::Screen::TwipsPerPixelX(), 12);
@@ -273,36 +260,6 @@ TEST_F(ToolkitForms, FormMayUnloadItselfFromItsOwnTimer) {
     EXPECT_FALSE(back.IsLoaded());
     EXPECT_EQ(back->log, (std::vector<std::string>{"load"}));  // a fresh one
     back.Unload();
-}
-
-TEST_F(ToolkitForms, MessageBoxesAreRecordedWithTextStyleAndTitle) {
-    hl::QueueAnswer(7);
-    EXPECT_EQ(tk::MsgBox(L"Question?", 4, L"Title"), 7);
-    EXPECT_EQ(tk::MsgBox(L"Done", tk::kMbOk, L"Info"), tk::kIdOk);
-    ASSERT_EQ(hl::MessageBoxes().size(), 2u);
-    EXPECT_EQ(hl::MessageBoxes()[0].text, L"Question?");
-    EXPECT_EQ(hl::MessageBoxes()[0].style, 4);
-    EXPECT_EQ(hl::MessageBoxes()[1].title, L"Info");
-}
-
-TEST_F(ToolkitForms, DoEventsRunsWhatArrivedMeanwhile) {
-    TestForm form;
-    form.Show();
-    int clicks = 0;
-    form.ok.Click = [&] { ++clicks; };
-    hl::SetDoEventsHook([&] { form.ok.OnUserPress(); });
-    tk::DoEvents();
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(hl::DoEventsCount(), 1);
-    form.Unload();
-}
-
-TEST_F(ToolkitForms, MousePointerIsProgramWide) {
-    tk::Screen::SetMousePointer(tk::kPointerHourglass);
-    EXPECT_EQ(tk::Screen::MousePointer(), tk::kPointerHourglass);
-    EXPECT_EQ(hl::MousePointer(), tk::kPointerHourglass);
-    tk::Screen::SetMousePointer(tk::kPointerDefault);
-    EXPECT_EQ(hl::MousePointer(), tk::kPointerDefault);
 }
 
 TEST_F(ToolkitForms, CheckBoxRaisesClickWhenItsValueChanges) {

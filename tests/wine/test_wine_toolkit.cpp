@@ -21,7 +21,6 @@
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
-#include "toolkit/win32/SendKeys.h"
 #include "common/win32/Handles.h"
 
 namespace {
@@ -653,47 +652,47 @@ TEST_F(ToolkitKeys, HidingTheFocusedControlTakesTheKeysAway) {
     EXPECT_EQ(f.saves, 1) << "Enter still reaches the form";
 }
 
-TEST_F(ToolkitKeys, SendKeysTypesIntoTheActiveWindow) {
-    AllControlsForm& f = Make();
-    f.Show();
-    ::SetForegroundWindow(WindowOf(f));
+// A plain window that records the keys it is given.
+struct KeyRecorder {
+    static inline std::vector<std::pair<UINT, WPARAM>> seen;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR) seen.emplace_back(msg, wp);
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    common::win32::UniqueWindow window;
+    KeyRecorder() {
+        seen.clear();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TkTestKeyRecorder";
+        ::RegisterClassW(&wc);
+        window.Reset(::CreateWindowExW(0, wc.lpszClassName, L"Key recorder",
+                                       WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                       nullptr, wc.hInstance, nullptr));
+    }
+    bool Saw(UINT msg, WPARAM key) const {
+        return std::find(seen.begin(), seen.end(), std::make_pair(msg, key)) != seen.end();
+    }
+};
+
+TEST_F(ToolkitKeys, SendKeysWithWaitIsHandledBeforeItReturns) {
+    KeyRecorder recorder;
+    ASSERT_TRUE(recorder.window);
+    ::SetForegroundWindow(recorder.window.Get());
+    ::SetFocus(recorder.window.Get());
     PumpFor(50);
-    if (::GetForegroundWindow() != WindowOf(f)) GTEST_SKIP() << "the test form is not in front";
-    ASSERT_TRUE(f.list.SetFocus());
-    tk::SendKeys(L"{ESC}", true);
-    EXPECT_EQ(f.cancels, 1);
-    tk::SendKeys(L"~", true);
-    EXPECT_EQ(f.saves, 1);
-}
+    if (::GetForegroundWindow() != recorder.window.Get()) GTEST_SKIP() << "the window is not in front";
 
-TEST(ToolkitKeyParsing, ModifiersBracesAndGroups) {
-    using tk::win32::KeyAction;
-    using T = KeyAction::Type;
-    const auto shift = tk::win32::ParseKeys(L"+");
-    ASSERT_EQ(shift.size(), 2u);
-    EXPECT_EQ(shift[0], (KeyAction{T::Down, VK_SHIFT, 0}));
-    EXPECT_EQ(shift[1], (KeyAction{T::Up, VK_SHIFT, 0}));
+    tk::SendKeys(L"+", true);
+    EXPECT_TRUE(recorder.Saw(WM_KEYDOWN, VK_SHIFT)) << "Shift pressed before SendKeys returns";
+    EXPECT_TRUE(recorder.Saw(WM_KEYUP, VK_SHIFT)) << "and released";
+    EXPECT_FALSE(recorder.Saw(WM_CHAR, L'+')) << "\"+\" is the Shift key, not a character";
 
-    const auto keys = tk::win32::ParseKeys(L"+a{ENTER}{esc}{TAB 2}~{+}");
-    const std::vector<KeyAction> expected = {
-        {T::Down, VK_SHIFT, 0}, {T::Char, 0, L'a'},      {T::Up, VK_SHIFT, 0},
-        {T::Down, VK_RETURN, 0}, {T::Up, VK_RETURN, 0},  {T::Down, VK_ESCAPE, 0},
-        {T::Up, VK_ESCAPE, 0},  {T::Down, VK_TAB, 0},    {T::Up, VK_TAB, 0},
-        {T::Down, VK_TAB, 0},   {T::Up, VK_TAB, 0},      {T::Down, VK_RETURN, 0},
-        {T::Up, VK_RETURN, 0},  {T::Char, 0, L'+'},
-    };
-    EXPECT_EQ(keys, expected);
-
-    const auto group = tk::win32::ParseKeys(L"^(ab)");
-    ASSERT_EQ(group.size(), 4u);
-    EXPECT_EQ(group.front(), (KeyAction{T::Down, VK_CONTROL, 0}));
-    EXPECT_EQ(group.back(), (KeyAction{T::Up, VK_CONTROL, 0}));
-    EXPECT_EQ(tk::win32::ParseKeys(L"{F5}{}}").size(), 3u);
-
-    EXPECT_THROW(tk::win32::ParseKeys(L"{NOSUCHKEY}"), std::invalid_argument);
-    EXPECT_THROW(tk::win32::ParseKeys(L"{ENTER"), std::invalid_argument);
-    EXPECT_THROW(tk::win32::ParseKeys(L"(ab"), std::invalid_argument);
-    EXPECT_THROW(tk::win32::ParseKeys(L"ab)"), std::invalid_argument);
+    KeyRecorder::seen.clear();
+    tk::SendKeys(L"x\u00e9", true);
+    EXPECT_TRUE(recorder.Saw(WM_CHAR, L'x'));
+    EXPECT_TRUE(recorder.Saw(WM_CHAR, L'\u00e9')) << "a character the layout has no key for";
 }
 
 // --- Timers, the loop and the end of forms --------------------------------------------------------

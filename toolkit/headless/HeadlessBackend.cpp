@@ -22,8 +22,7 @@ struct Frame {
 Frame FrameOf(BorderStyle style) {
     switch (style) {
         case BorderStyle::None: return {0, 0};
-        case BorderStyle::FixedToolWindow:
-        case BorderStyle::SizableToolWindow: return {4, 17};
+        case BorderStyle::FixedToolWindow: return {4, 17};
         default: return {4, 25};
     }
 }

@@ -16,16 +16,13 @@ const wchar_t* ClassNameFor(BorderStyle border) {
         case BorderStyle::None: return L"TkFormPlain";
         case BorderStyle::FixedSingle: return L"TkFormFixed";
         case BorderStyle::Sizable: return L"TkFormSizable";
-        case BorderStyle::FixedDialog: return L"TkFormDialog";
         case BorderStyle::FixedToolWindow: return L"TkFormTool";
-        case BorderStyle::SizableToolWindow: return L"TkFormSizableTool";
     }
     return L"TkFormFixed";
 }
 
 constexpr BorderStyle kAllBorders[] = {
-    BorderStyle::None,           BorderStyle::FixedSingle,     BorderStyle::Sizable,
-    BorderStyle::FixedDialog,    BorderStyle::FixedToolWindow, BorderStyle::SizableToolWindow,
+    BorderStyle::None, BorderStyle::FixedSingle, BorderStyle::Sizable, BorderStyle::FixedToolWindow,
 };
 
 struct WindowStyles {
@@ -45,26 +42,16 @@ WindowStyles StylesFor(const FormStyle& form) {
         case BorderStyle::Sizable:
             s.style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
             break;
-        case BorderStyle::FixedDialog:
-            s.style = WS_OVERLAPPED | WS_CAPTION;
-            s.exStyle = WS_EX_DLGMODALFRAME;
-            break;
         case BorderStyle::FixedToolWindow:
             s.style = WS_OVERLAPPED | WS_CAPTION;
             s.exStyle = WS_EX_TOOLWINDOW;
             break;
-        case BorderStyle::SizableToolWindow:
-            s.style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
-            s.exStyle = WS_EX_TOOLWINDOW;
-            break;
     }
     const bool captioned = form.border != BorderStyle::None;
-    const bool toolWindow = form.border == BorderStyle::FixedToolWindow ||
-                            form.border == BorderStyle::SizableToolWindow;
     if (captioned && form.controlBox) {
         s.style |= WS_SYSMENU;
-        // Tool windows and dialogs carry no minimise or maximise box.
-        if (!toolWindow && form.border != BorderStyle::FixedDialog) {
+        // Tool windows carry no minimise or maximise box.
+        if (form.border != BorderStyle::FixedToolWindow) {
             if (form.minButton) s.style |= WS_MINIMIZEBOX;
             if (form.maxButton) s.style |= WS_MAXIMIZEBOX;
         }

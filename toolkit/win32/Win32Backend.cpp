@@ -24,25 +24,10 @@ constexpr int kMaxMessagesPerDoEvents = 10000;
 // How long SendKeys with waiting waits for the keys to be taken.
 constexpr DWORD kKeyWaitMs = 2000;
 
+// The hourglass is the one pointer the program sets; 0 (and anything else) lets each window show
+// its own.
 HCURSOR CursorFor(int pointer) {
-    const wchar_t* id = nullptr;
-    switch (pointer) {
-        case 1: id = IDC_ARROW; break;
-        case 2: id = IDC_CROSS; break;
-        case 3: id = IDC_IBEAM; break;
-        case 5: case 15: id = IDC_SIZEALL; break;
-        case 6: id = IDC_SIZENESW; break;
-        case 7: id = IDC_SIZENS; break;
-        case 8: id = IDC_SIZENWSE; break;
-        case 9: id = IDC_SIZEWE; break;
-        case 10: id = IDC_UPARROW; break;
-        case 11: id = IDC_WAIT; break;
-        case 12: id = IDC_NO; break;
-        case 13: id = IDC_APPSTARTING; break;
-        case 14: id = IDC_HELP; break;
-        default: return nullptr;  // 0 and anything unknown: each window's own pointer
-    }
-    return ::LoadCursorW(nullptr, id);
+    return pointer == kPointerHourglass ? ::LoadCursorW(nullptr, IDC_WAIT) : nullptr;
 }
 
 // The first visible and enabled top-level window of this thread in the order the screen stacks
@@ -173,7 +158,7 @@ bool Win32Backend::PreviousInstance() { return AnotherInstanceRuns(AppTitle()); 
 bool Win32Backend::ActivateWindow(const std::wstring& title) { return ActivateOtherWindow(title); }
 
 void Win32Backend::SendKeys(const std::wstring& keys, bool wait) {
-    SendKeyActions(ParseKeys(keys));
+    SendKeySequence(keys);
     if (wait) WaitForKeys();
 }
 
