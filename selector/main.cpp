@@ -3,9 +3,11 @@
 #include "selector/frmBG.h"
 #include "selector/modMain.h"
 #include "toolkit/App.h"
+#include "toolkit/win32/Win32Platform.h"
 
 int main() {
+    const tk::win32::Win32Platform platform;
     selector::StartProgram(common::SystemWinApi());
     selector::frmBG form;
-    return tk::Run(form);
+    return tk::Run(platform.Get(), form);
 }

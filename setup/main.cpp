@@ -3,9 +3,11 @@
 #include "setup/frmConfig.h"
 #include "setup/modConfig.h"
 #include "toolkit/App.h"
+#include "toolkit/win32/Win32Platform.h"
 
 int main() {
+    const tk::win32::Win32Platform platform;
     setup::StartSetup(common::SystemWinApi());
     setup::frmConfig form;
-    return tk::Run(form);
+    return tk::Run(platform.Get(), form);
 }

@@ -9,6 +9,7 @@
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
+#include "toolkit/Platform.h"
 
 namespace tk {
 
@@ -418,21 +419,21 @@ void Timer::SetRunning(bool running) {
     running_ = running;
     if (!armed_) return;
     if (running_) {
-        CurrentBackend().StartTimer(*this, intervalMs_);
+        CurrentPlatform().windows.StartTimer(*this, intervalMs_);
     } else {
-        CurrentBackend().StopTimer(*this);
+        CurrentPlatform().windows.StopTimer(*this);
     }
 }
 
 void Timer::Arm() {
     if (armed_) return;
     armed_ = true;
-    if (running_) CurrentBackend().StartTimer(*this, intervalMs_);
+    if (running_) CurrentPlatform().windows.StartTimer(*this, intervalMs_);
 }
 
 void Timer::Disarm() {
     if (!armed_) return;
-    if (running_) CurrentBackend().StopTimer(*this);
+    if (running_) CurrentPlatform().windows.StopTimer(*this);
     armed_ = false;
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Backend.h"
+#include "toolkit/Peers.h"
 #include "toolkit/Image.h"
 #include "toolkit/Types.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/App.h"
+#include "toolkit/Platform.h"
 
 namespace tk {
 namespace {
@@ -27,7 +28,7 @@ Form::~Form() {
 void Form::Load() {
     if (peer_ || loading_) return;
     loading_ = true;
-    peer_ = CurrentBackend().CreateForm(*this);
+    peer_ = CurrentPlatform().windows.CreateForm(*this);
     ++g_loadedForms;
     for (Control* control : controls_) {
         if (control->Kind() == ControlKind::Timer) static_cast<Timer*>(control)->Arm();
@@ -82,7 +83,7 @@ void Form::Unload() {
     controlPeers_ = false;
     peer_.reset();
     unloading_ = false;
-    if (--g_loadedForms == 0) CurrentBackend().Quit();
+    if (--g_loadedForms == 0) CurrentPlatform().windows.Quit();
 }
 
 void Form::SetCaption(std::wstring caption) {

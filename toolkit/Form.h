@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Backend.h"
+#include "toolkit/Peers.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Types.h"
 

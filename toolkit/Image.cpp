@@ -11,7 +11,7 @@
 #include "common/Text.h"
 #include "toolkit/BmpHeader.h"
 #include "toolkit/ByteReader.h"
-#include "toolkit/DecodeFile.h"
+#include "toolkit/Platform.h"
 #include "toolkit/FileSystem.h"
 
 namespace tk {
@@ -188,7 +188,7 @@ int DecodeReductionFor(int width, int height, SizePx needed) {
     return 0;
 }
 
-Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode, const DecodeHint& hint) {
+Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
     std::vector<std::uint8_t> file;
     try {
         file = fs::ReadFile(path);
@@ -202,7 +202,7 @@ Bitmap DecodeImageFileWith(const std::wstring& path, ProbedDecoder decode, const
                               : 0;
     Bitmap bitmap;
     try {
-        bitmap = decode(file, info, reduction);
+        bitmap = CurrentPlatform().pictures.Decode(file, info, reduction);
     } catch (const std::bad_alloc&) {
         throw PictureError("There is not enough memory to decode the picture.");
     }

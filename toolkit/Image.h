@@ -72,7 +72,8 @@ void CheckPictureSize(std::int64_t width, std::int64_t height);
 ImageInfo ProbeImage(const std::vector<std::uint8_t>& file);
 
 // Decodes a JPEG, GIF (first frame), BMP or DIB file into pixels. Throws PictureError.
-// Implemented by the backend; always runs ProbeImage first.
+// The file is read and checked with ProbeImage before the platform's decoder sees it; a file
+// that cannot be read, and running out of memory while decoding, are PictureErrors too.
 Bitmap DecodeImageFile(const std::wstring& path);
 
 // For a caller that will only draw a picture smaller than it is. Given the picture's full size

@@ -14,8 +14,8 @@
 #   tools/bench-logon.sh [--dist DIR] [--floor EXE] [--links N] [--pairs N] [--cpu N]
 #
 # --dist   folder of the built programs (default dist/x64); Murivale.exe is copied from it.
-# --floor  the floor program (default build/windows-x64/tools/bench/bench_floor.exe; for the
-#          32-bit programs build/windows-x86/tools/bench/bench_floor.exe).
+# --floor  the floor program (default build/windows-x64/bench/bench_floor.exe; for the
+#          32-bit programs build/windows-x86/bench/bench_floor.exe).
 # --links  number of links in folders A and B (default 32767, the catalogue's limit).
 # --pairs  measured pairs per folder (default 5).
 # --cpu    the CPU both run on (default 1); this script itself, which watches their memory,
@@ -25,7 +25,7 @@ set -uo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dist=$repo/dist/x64
-floor=$repo/build/windows-x64/tools/bench/bench_floor.exe
+floor=$repo/build/windows-x64/bench/bench_floor.exe
 links=32767
 pairs=5
 cpu=1

@@ -7,6 +7,7 @@
 #include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ private:
 }  // namespace
 
 int main() {
+    const tk::win32::Win32Platform platform;
     DemoForm form;
-    return tk::Run(form);
+    return tk::Run(platform.Get(), form);
 }

@@ -18,6 +18,7 @@
 #include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/Platform.h"
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
@@ -274,8 +275,8 @@ TEST_F(ToolkitForm, BorderStylesGiveTheirFramesAndTaskbarChoice) {
 
 TEST_F(ToolkitForm, SizesAreTwipsAtTheScreenResolution) {
     const int dpi = tk::win32::ScreenDpi();
-    EXPECT_EQ(tk::CurrentBackend().Dpi(), dpi);
-    EXPECT_EQ(tk::CurrentBackend().ScreenSize().width, ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(tk::CurrentPlatform().windows.Dpi(), dpi);
+    EXPECT_EQ(tk::CurrentPlatform().windows.ScreenSize().width, ::GetSystemMetrics(SM_CXSCREEN));
 
     for (tk::BorderStyle border : {tk::BorderStyle::FixedSingle, tk::BorderStyle::Sizable,
                                    tk::BorderStyle::None, tk::BorderStyle::FixedToolWindow}) {
@@ -767,7 +768,7 @@ bool g_rescued = false;
 
 void CALLBACK Rescue(HWND, UINT, UINT_PTR, DWORD) {
     g_rescued = true;
-    tk::CurrentBackend().Quit();
+    tk::CurrentPlatform().windows.Quit();
 }
 
 TEST_F(ToolkitLoop, LastUnloadEndsTheLoopAndTheNextLoopRunsAgain) {
@@ -782,7 +783,7 @@ TEST_F(ToolkitLoop, LastUnloadEndsTheLoopAndTheNextLoopRunsAgain) {
         // A safety net: a loop that never ended would hang the test run.
         g_rescued = false;
         const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, Rescue);
-        tk::CurrentBackend().RunLoop();
+        tk::CurrentPlatform().windows.RunLoop();
         ::KillTimer(nullptr, guard);
         EXPECT_FALSE(g_rescued) << "round " << round;
         EXPECT_EQ(ticks, 3) << "round " << round;

@@ -2,6 +2,8 @@
 // mappings of HostPaths. The host has no hidden attribute: names starting with a dot count as
 // hidden, as they do in host file listings (and as Wine shows them to Windows programs). There
 // is no system attribute either.
+#include "toolkit/headless/HeadlessParts.h"
+
 #include "toolkit/FileSystem.h"
 
 #include <dirent.h>
@@ -19,7 +21,10 @@
 #include "common/Text.h"
 #include "toolkit/headless/HostPaths.h"
 
-namespace tk::fs {
+namespace tk::headless {
+
+using fs::TemporaryPathFor;
+using fs::TemporaryWriterOf;
 
 namespace {
 
@@ -107,7 +112,7 @@ void SortNoCase(std::vector<std::wstring>& names) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
+std::vector<std::uint8_t> HeadlessFiles::ReadFile(const std::wstring& path) {
     const FileDescriptor file(::open(headless::HostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) Fail("Cannot open", path, errno);
     struct stat info {};
@@ -152,7 +157,7 @@ void RemoveLeftTemporaries(const std::string& folder, const std::string& target)
 
 }  // namespace
 
-void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void HeadlessFiles::WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
     static std::uint32_t serial = 0;
     const std::string target = headless::HostPath(path);
     const std::string folder = FolderOf(target);
@@ -178,11 +183,11 @@ void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& 
     SyncFolder(folder);
 }
 
-bool FolderExists(const std::wstring& path) { return StatIs(path, S_IFDIR); }
+bool HeadlessFiles::FolderExists(const std::wstring& path) { return StatIs(path, S_IFDIR); }
 
-bool FileExists(const std::wstring& path) { return StatIs(path, S_IFREG); }
+bool HeadlessFiles::FileExists(const std::wstring& path) { return StatIs(path, S_IFREG); }
 
-std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& patterns) {
+std::vector<std::wstring> HeadlessFiles::ListFiles(const std::wstring& folder, const std::wstring& patterns) {
     const std::vector<std::wstring> each = SplitPatterns(patterns);
     std::vector<std::wstring> names;
     ForEachEntry(folder, [&](std::wstring name, bool /*isFolder*/, bool isFile) {
@@ -192,7 +197,7 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstri
     return names;
 }
 
-std::vector<std::wstring> ListFolders(const std::wstring& folder) {
+std::vector<std::wstring> HeadlessFiles::ListFolders(const std::wstring& folder) {
     std::vector<std::wstring> names;
     ForEachEntry(folder, [&](std::wstring name, bool isFolder, bool /*isFile*/) {
         if (isFolder) names.push_back(std::move(name));
@@ -201,4 +206,4 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder) {
     return names;
 }
 
-}  // namespace tk::fs
+}  // namespace tk::headless

@@ -12,9 +12,14 @@
 namespace tk {
 class Form;
 class Timer;
+struct Platform;
 }
 
 namespace tk::headless {
+
+// The headless platform. The native tests install it for the whole run; its state is program-wide
+// and controlled by the functions below.
+const Platform& GetPlatform();
 
 struct MessageBoxCall {
     std::wstring text;

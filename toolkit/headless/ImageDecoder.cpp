@@ -8,10 +8,10 @@
 #include <limits>
 #include <memory>
 
-#include "toolkit/DecodeFile.h"
 #include "toolkit/Image.h"
 #include "toolkit/headless/BmpDecoder.h"
 #include "toolkit/headless/GifDecoder.h"
+#include "toolkit/headless/HeadlessParts.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
@@ -107,8 +107,12 @@ Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info
 
 }  // namespace
 
-Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
-    return DecodeImageFileWith(path, DecodeProbed, hint);
+namespace headless {
+
+Bitmap HeadlessPictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                                int reduction) {
+    return DecodeProbed(file, info, reduction);
 }
 
+}  // namespace headless
 }  // namespace tk

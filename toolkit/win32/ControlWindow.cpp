@@ -4,7 +4,7 @@
 #include "toolkit/win32/CommonControls.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Backend.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace tk::win32 {
 namespace {
@@ -115,7 +115,7 @@ LRESULT CALLBACK ControlWindow::SubclassProc(HWND window, UINT message, WPARAM w
                 self->control_.Owner().SetFocused(&self->control_);
                 break;
             case WM_SETCURSOR:
-                if (const HCURSOR cursor = Win32().PointerCursor()) {
+                if (const HCURSOR cursor = self->form_.System().PointerCursor()) {
                     ::SetCursor(cursor);
                     return TRUE;
                 }

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "common/win32/Handles.h"
-#include "toolkit/Backend.h"
+#include "toolkit/Peers.h"
 #include "toolkit/Controls.h"
 
 namespace tk::win32 {

@@ -1,5 +1,7 @@
 // The file operations on Windows. Paths too long for the classic limit are handed to the
 // system in their "\\?\" form, after being made full and normal (that form is taken literally).
+#include "toolkit/win32/Win32Platform.h"
+
 #include "toolkit/FileSystem.h"
 
 #include <windows.h>
@@ -9,7 +11,10 @@
 #include "common/Text.h"
 #include "common/win32/Handles.h"
 
-namespace tk::fs {
+namespace tk::win32 {
+
+using fs::TemporaryPathFor;
+using fs::TemporaryWriterOf;
 
 namespace {
 
@@ -51,6 +56,16 @@ std::wstring SystemPath(const std::wstring& path) {
 
 DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(SystemPath(path).c_str()); }
 
+bool IsFolderAt(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsFileAt(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
     return folder + L"\\" + name;
@@ -72,7 +87,7 @@ void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, Visit
                                        FindExSearchNameMatch, nullptr, 0));
     if (!find) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND && FolderExists(folder)) return;  // nothing matches
+        if (error == ERROR_FILE_NOT_FOUND && IsFolderAt(folder)) return;  // nothing matches
         Fail("Cannot list", folder, error);
     }
     do {
@@ -144,7 +159,7 @@ void RemoveLeftTemporaries(const std::wstring& path) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
+std::vector<std::uint8_t> Win32Files::ReadFile(const std::wstring& path) {
     const UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) Fail("Cannot open", path);
@@ -170,7 +185,7 @@ std::vector<std::uint8_t> ReadFile(const std::wstring& path) {
     return bytes;
 }
 
-void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void Win32Files::WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
     RemoveLeftTemporaries(path);
     std::wstring tempPath;
     UniqueFile file = CreateTemporaryBeside(path, tempPath);
@@ -189,19 +204,13 @@ void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& 
     }
 }
 
-bool FolderExists(const std::wstring& path) {
-    const DWORD attributes = Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool Win32Files::FolderExists(const std::wstring& path) { return IsFolderAt(path); }
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+bool Win32Files::FileExists(const std::wstring& path) { return IsFileAt(path); }
 
 // The system also matches 8.3 short names ("x.bmpx" is "X~1.BMP"); the long name is checked
 // again, so that only names that visibly match the pattern are listed.
-std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& patterns) {
+std::vector<std::wstring> Win32Files::ListFiles(const std::wstring& folder, const std::wstring& patterns) {
     const std::vector<std::wstring> each = SplitPatterns(patterns);
     std::vector<std::wstring> names;
     // One pattern is left to the system to filter by; several are matched in one pass over
@@ -214,7 +223,7 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstri
     return names;
 }
 
-std::vector<std::wstring> ListFolders(const std::wstring& folder) {
+std::vector<std::wstring> Win32Files::ListFolders(const std::wstring& folder) {
     std::vector<std::wstring> names;
     ForEachEntry(folder, L"*", [&](const WIN32_FIND_DATAW& data) {
         if (IsFolder(data)) names.emplace_back(data.cFileName);
@@ -223,4 +232,4 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder) {
     return names;
 }
 
-}  // namespace tk::fs
+}  // namespace tk::win32

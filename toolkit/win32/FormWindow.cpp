@@ -5,7 +5,7 @@
 #include "common/CaseFold.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
-#include "toolkit/win32/Win32Backend.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace tk::win32 {
 namespace {
@@ -84,7 +84,7 @@ bool KeyHeld(int vk) { return (::GetKeyState(vk) & 0x8000) != 0; }
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : form_(form) {}
+FormWindow::FormWindow(Form& form, Win32Windows& system) : form_(form), system_(system) {}
 
 // The window comes into being when something first needs it (showing, placing, measuring, its
 // handle, its controls): a form that is loaded and never used in these ways costs no window.
@@ -117,7 +117,7 @@ HWND FormWindow::EnsureWindow() const {
     const WindowStyles ws = StylesFor(style);
     const RECT frame = PlannedFrame();
     // Forms kept out of the taskbar are owned by a hidden window: owned windows get no button.
-    const HWND owner = style.showInTaskbar ? nullptr : Win32().HiddenOwner();
+    const HWND owner = style.showInTaskbar ? nullptr : system_.HiddenOwner();
 
     auto* self = const_cast<FormWindow*>(this);
     ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style,
@@ -434,7 +434,7 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_SETCURSOR:
-            if (const HCURSOR cursor = Win32().PointerCursor()) {
+            if (const HCURSOR cursor = system_.PointerCursor()) {
                 ::SetCursor(cursor);
                 return TRUE;
             }

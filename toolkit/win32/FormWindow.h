@@ -11,16 +11,18 @@
 #include <vector>
 
 #include "common/win32/Handles.h"
-#include "toolkit/Backend.h"
+#include "toolkit/Peers.h"
 #include "toolkit/Form.h"
 
 namespace tk::win32 {
 
 class ControlWindow;
+class Win32Windows;
 
 class FormWindow final : public FormPeer {
 public:
-    explicit FormWindow(Form& form);
+    // `system` made this window and outlives it.
+    FormWindow(Form& form, Win32Windows& system);
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
     ~FormWindow() override;
@@ -36,6 +38,7 @@ public:
     std::unique_ptr<ControlPeer> CreateControl(Control& control) override;
 
     Form& form() const { return form_; }
+    Win32Windows& System() const { return system_; }
     HWND hwnd() const { return hwnd_; }
     COLORREF BackColor() const;
     HBRUSH BackBrush() const { return backBrush_.Get(); }
@@ -76,6 +79,7 @@ private:
 
 
     Form& form_;
+    Win32Windows& system_;
     mutable HWND hwnd_ = nullptr;
     mutable bool created_ = false;  // the window was made (it may since have been destroyed)
     mutable common::win32::UniqueBrush backBrush_;

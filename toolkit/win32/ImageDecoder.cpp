@@ -1,5 +1,5 @@
-// DecodeImageFile on Windows. The file is read and checked by ProbeImage before any system
-// decoder sees it: the system's loaders are not safe on every broken file, and would spend
+// The picture decoder of the Windows platform. DecodeImageFile reads the file and checks it with
+// ProbeImage before any system decoder sees it: the system's loaders are not safe on every broken file, and would spend
 // minutes on absurd declared sizes.
 //
 // COM: the decoders need it on the calling thread. The first thread that decodes (the
@@ -14,10 +14,10 @@
 #include <atomic>
 #include <optional>
 
-#include "toolkit/DecodeFile.h"
 #include "toolkit/Image.h"
 #include "toolkit/win32/Decoders.h"
 #include "toolkit/win32/ImageDecoder.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace tk {
 
@@ -55,7 +55,7 @@ private:
 };
 
 // The OLE picture loader has no reduced decode: it always delivers the whole picture.
-Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
+Bitmap DecodeWithSystem(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     switch (g_path.load()) {
         case DecoderPath::OlePicture:
             return DecodeWithOlePicture(file, info);
@@ -98,16 +98,11 @@ void PlacePixels(const std::vector<std::uint32_t>& pixels, int width, int height
     }
 }
 
-}  // namespace win32
-
-Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
-    return DecodeImageFileWith(
-        path,
-        [](const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
-            const win32::DecodeApartment apartment;
-            return win32::Decode(file, info, reduction);
-        },
-        hint);
+Bitmap Win32Pictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                             int reduction) {
+    const DecodeApartment apartment;
+    return DecodeWithSystem(file, info, reduction);
 }
 
+}  // namespace win32
 }  // namespace tk

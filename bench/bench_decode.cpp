@@ -19,6 +19,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
 #include "toolkit/win32/ImageDecoder.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace {
 
@@ -134,6 +135,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: bench_decode <file> [count] [wic|ole|both|preview]\n");
         return 2;
     }
+    const tk::win32::Win32Platform platform;
+    const tk::PlatformScope installed(platform.Get());
     const int count = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
     std::wprintf(L"%ls, %d decodes per path\n", argv[1], count);
     const std::wstring which = argc > 3 ? argv[3] : L"both";

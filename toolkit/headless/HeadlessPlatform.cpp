@@ -1,13 +1,13 @@
-// The headless backend: the toolkit's windows as state in memory, for the native tests.
+// The headless platform: the toolkit's windows as state in memory, for the native tests.
 
 #include <algorithm>
 #include <map>
 
 #include "toolkit/App.h"
-#include "toolkit/Backend.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 #include "toolkit/headless/Headless.h"
+#include "toolkit/headless/HeadlessParts.h"
 
 namespace tk::headless {
 namespace {
@@ -112,7 +112,7 @@ private:
     bool shown_ = false;
 };
 
-class HeadlessBackend : public Backend {
+class HeadlessWindows final : public WindowSystem {
 public:
     std::unique_ptr<FormPeer> CreateForm(Form& form) override {
         return std::make_unique<FormPeerImpl>(form);
@@ -146,7 +146,10 @@ public:
     // Nothing arrives by itself here: tests drive the program after Run returns.
     void RunLoop() override {}
     void Quit() override { S().quit = true; }
+};
 
+class HeadlessProcess final : public ProcessServices {
+public:
     std::wstring AppPath() const override { return S().appPath; }
     std::wstring AppTitle() const override { return S().appTitle; }
     std::wstring CommandLineTail() const override { return S().command; }
@@ -223,13 +226,13 @@ PointPx PositionOf(const Form& form) {
     return form.Peer() ? form.Peer()->Position() : PointPx{};
 }
 
-}  // namespace tk::headless
-
-namespace tk {
-
-Backend& CurrentBackend() {
-    static headless::HeadlessBackend backend;
-    return backend;
+const Platform& GetPlatform() {
+    static HeadlessWindows windows;
+    static HeadlessProcess process;
+    static HeadlessFiles files;
+    static HeadlessPictures pictures;
+    static const Platform platform{windows, process, files, pictures};
+    return platform;
 }
 
-}  // namespace tk
+}  // namespace tk::headless

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolkit/Image.h"
+#include "toolkit/win32/Win32Platform.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: floor_logon FOLDER OUTPUT.bmp\n");
         return 2;
     }
+    const tk::win32::Win32Platform platform;
+    const tk::PlatformScope installed(platform.Get());
     const std::wstring folder = argv[1];
     const std::vector<std::wstring> names = ListImages(folder);
     if (names.empty()) return 1;

@@ -1,4 +1,4 @@
-#include "toolkit/win32/Win32Backend.h"
+#include "toolkit/win32/Win32Platform.h"
 
 #include <windows.h>
 
@@ -6,23 +6,14 @@
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/SendKeys.h"
 
-namespace tk {
-
-Backend& CurrentBackend() { return win32::Win32(); }
-
-namespace win32 {
-
-using common::win32::UniqueKernelHandle;
+namespace tk::win32 {
 namespace {
 
 constexpr wchar_t kOwnerClass[] = L"TkHiddenOwner";
 // DoEvents handles what is waiting, up to this many messages: a window that never validates
 // its paint area must not hold the caller forever.
 constexpr int kMaxMessagesPerDoEvents = 10000;
-// How long SendKeys with waiting waits for the keys to be taken.
-constexpr DWORD kKeyWaitMs = 2000;
 
 // The hourglass is the one pointer the program sets; 0 (and anything else) lets each window show
 // its own.
@@ -51,32 +42,25 @@ bool IsOwnWindow(HWND window) {
 
 }  // namespace
 
-Win32Backend& Win32() {
-    static Win32Backend backend;
-    return backend;
+std::unique_ptr<FormPeer> Win32Windows::CreateForm(Form& form) {
+    return std::make_unique<FormWindow>(form, *this);
 }
 
-Win32Backend::Win32Backend() = default;
+void Win32Windows::StartTimer(Timer& timer, int intervalMs) { timers_.Start(timer, intervalMs); }
 
-std::unique_ptr<FormPeer> Win32Backend::CreateForm(Form& form) {
-    return std::make_unique<FormWindow>(form);
-}
+void Win32Windows::StopTimer(Timer& timer) { timers_.Stop(timer); }
 
-void Win32Backend::StartTimer(Timer& timer, int intervalMs) { timers_.Start(timer, intervalMs); }
-
-void Win32Backend::StopTimer(Timer& timer) { timers_.Stop(timer); }
-
-SizePx Win32Backend::ScreenSize() const {
+SizePx Win32Windows::ScreenSize() const {
     return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }
 
-int Win32Backend::Dpi() const { return ScreenDpi(); }
+int Win32Windows::Dpi() const { return ScreenDpi(); }
 
-Color Win32Backend::SystemColorValue(int index) const {
+Color Win32Windows::SystemColorValue(int index) const {
     return static_cast<Color>(::GetSysColor(index)) & 0xFFFFFF;
 }
 
-void Win32Backend::SetMousePointer(int pointer) {
+void Win32Windows::SetMousePointer(int pointer) {
     pointerCursor_ = CursorFor(pointer);
     // Show the change at once where the pointer rests on one of our windows; elsewhere each
     // window asks for it when the pointer arrives (WM_SETCURSOR).
@@ -91,7 +75,7 @@ void Win32Backend::SetMousePointer(int pointer) {
     }
 }
 
-int Win32Backend::ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
+int Win32Windows::ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
                                  WindowHandle owner) {
     // Without an owner given, the box belongs to the program's foremost window, which then gets
     // the activation and the keyboard back when the box closes. An owned window stays in front
@@ -106,7 +90,7 @@ int Win32Backend::ShowMessageBox(const std::wstring& text, int style, const std:
     return ::MessageBoxW(window, text.c_str(), title.c_str(), flags);
 }
 
-void Win32Backend::Dispatch(MSG& message) {
+void Win32Windows::Dispatch(MSG& message) {
     if (message.hwnd) {
         FormWindow* form = FormWindow::FromWindow(::GetAncestor(message.hwnd, GA_ROOT));
         if (form && form->PreTranslate(message)) return;  // the form may be gone now
@@ -115,7 +99,7 @@ void Win32Backend::Dispatch(MSG& message) {
     ::DispatchMessageW(&message);
 }
 
-void Win32Backend::DoEvents() {
+void Win32Windows::DoEvents() {
     MSG message;
     for (int n = 0; n < kMaxMessagesPerDoEvents; ++n) {
         if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
@@ -127,7 +111,7 @@ void Win32Backend::DoEvents() {
     }
 }
 
-void Win32Backend::RunLoop() {
+void Win32Windows::RunLoop() {
     // A Quit from an earlier run of the loop, before the forms now loaded, is spent.
     quit_ = false;
     if (LoadedFormCount() == 0) return;
@@ -140,48 +124,14 @@ void Win32Backend::RunLoop() {
     quit_ = false;
 }
 
-void Win32Backend::Quit() {
+void Win32Windows::Quit() {
     // No WM_QUIT is posted: one left in the queue would end the next message box or loop at
     // once. The loop sees the flag when the handler that called this returns.
     quit_ = true;
     ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
-std::wstring Win32Backend::AppPath() const { return FolderOfPath(ModulePath()); }
-
-std::wstring Win32Backend::AppTitle() const { return TitleOfPath(ModulePath()); }
-
-std::wstring Win32Backend::CommandLineTail() const { return CommandTail(::GetCommandLineW()); }
-
-bool Win32Backend::PreviousInstance() { return AnotherInstanceRuns(AppTitle()); }
-
-bool Win32Backend::ActivateWindow(const std::wstring& title) { return ActivateOtherWindow(title); }
-
-void Win32Backend::SendKeys(const std::wstring& keys, bool wait) {
-    SendKeySequence(keys);
-    if (wait) WaitForKeys();
-}
-
-void Win32Backend::WaitForKeys() {
-    const HWND target = ::GetForegroundWindow();
-    DWORD process = 0;
-    const DWORD thread = target ? ::GetWindowThreadProcessId(target, &process) : 0;
-    const DWORD deadline = ::GetTickCount() + kKeyWaitMs;
-    if (!target || thread == ::GetCurrentThreadId()) {
-        // Our own window: handle the input now, as a person's keys would be handled.
-        do {
-            DoEvents();
-        } while (HIWORD(::GetQueueStatus(QS_INPUT)) != 0 &&
-                 static_cast<LONG>(::GetTickCount() - deadline) < 0);
-        return;
-    }
-    // Another program's window: wait until it has taken its input and is idle again.
-    UniqueKernelHandle other(
-        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process));
-    if (other) ::WaitForInputIdle(other.Get(), kKeyWaitMs);
-}
-
-HWND Win32Backend::HiddenOwner() {
+HWND Win32Windows::HiddenOwner() {
     if (owner_) return owner_.Get();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -189,10 +139,9 @@ HWND Win32Backend::HiddenOwner() {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = kOwnerClass;
     ::RegisterClassExW(&wc);
-    owner_.Reset(::CreateWindowExW(0, kOwnerClass, AppTitle().c_str(), WS_POPUP, 0, 0, 0, 0,
+    owner_.Reset(::CreateWindowExW(0, kOwnerClass, TitleOfPath(ModulePath()).c_str(), WS_POPUP, 0, 0, 0, 0,
                                    nullptr, nullptr, wc.hInstance, nullptr));
     return owner_.Get();
 }
 
-}  // namespace win32
-}  // namespace tk
+}  // namespace tk::win32
