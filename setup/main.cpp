@@ -7,7 +7,8 @@
 
 int main() {
     const tk::win32::Win32Platform platform;
+    const tk::PlatformScope installed(platform.Get());
     setup::StartSetup(common::SystemWinApi());
     setup::frmConfig form;
-    return tk::Run(platform.Get(), form);
+    return tk::Run(form);
 }

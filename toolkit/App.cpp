@@ -13,8 +13,7 @@ ProcessServices& Process() { return CurrentPlatform().process; }
 
 }  // namespace
 
-int Run(const Platform& platform, Form& startForm) {
-    const PlatformScope scope(platform);
+int Run(Form& startForm) {
     // The start form's load handler decides what happens: it may unload the form at once, or
     // show it itself. A form still loaded and hidden afterwards is shown, as a start form is.
     startForm.Load();

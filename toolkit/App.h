@@ -9,12 +9,10 @@
 namespace tk {
 
 class Form;
-struct Platform;
 
-// Runs the program on `platform` (installed for the length of the run): loads `startForm` (its
-// Form_Load decides what is shown) and dispatches events until no form is loaded. Returns the
-// exit code.
-int Run(const Platform& platform, Form& startForm);
+// Runs the program on the platform installed (Platform.h): loads `startForm` (its Form_Load
+// decides what is shown) and dispatches events until no form is loaded. Returns the exit code.
+int Run(Form& startForm);
 
 // Modal message box. `style` combines buttons and icon as the system numbers them.
 int MsgBox(const std::wstring& text, int style, const std::wstring& title);

@@ -1,8 +1,8 @@
 // What the toolkit needs from the system it runs on, in four parts: the window system, the
 // running process, files and picture decoding. A program's `main` makes one platform (the
-// win32 backend's for the real programs, the headless one in the native tests) and hands it to
-// tk::Run, or installs it with a PlatformScope; the toolkit's services (App.h, FileSystem.h,
-// Image.h) then reach it through CurrentPlatform(). The toolkit's core depends on these
+// win32 backend's for the real programs, the headless one in the native tests) and installs it
+// with a PlatformScope before anything else uses the toolkit; the toolkit's services (App.h,
+// FileSystem.h, Image.h) then reach it through CurrentPlatform(). The toolkit's core depends on these
 // interfaces only; each backend library implements them on top of the core.
 #pragma once
 

@@ -61,6 +61,8 @@ export USER=${USER:-$(id -un)}
 export MURIVALE_DISPLAY_FIRST=${MURIVALE_DISPLAY_FIRST:-100}
 # shellcheck source=tools/xvfb.sh
 . "$repo/tools/xvfb.sh"
+# shellcheck source=tools/layout.sh
+. "$repo/tools/layout.sh" || exit 1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/bench-logon.XXXXXX")
 export WINEPREFIX=$work/prefix
@@ -125,8 +127,8 @@ done
 
 configure() { # FOLDER
   local folder="Z:${1//\//\\}\\"
-  wine reg add 'HKCU\Software\Murivale' /v FolderPath /t REG_SZ /d "$folder" /f </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Murivale' /v BaseFile /t REG_SZ /d "Z:${base//\//\\}" /f </dev/null >/dev/null 2>&1
+  wine reg add "$MURIVALE_KEY" /v FolderPath /t REG_SZ /d "$folder" /f </dev/null >/dev/null 2>&1
+  wine reg add "$MURIVALE_KEY" /v BaseFile /t REG_SZ /d "Z:${base//\//\\}" /f </dev/null >/dev/null 2>&1
 }
 
 # measure WINDOWS_EXE ARGS...: runs the program under Wine, pinned; sets ms (from the start of

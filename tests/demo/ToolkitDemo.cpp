@@ -130,6 +130,7 @@ private:
 
 int main() {
     const tk::win32::Win32Platform platform;
+    const tk::PlatformScope installed(platform.Get());
     DemoForm form;
-    return tk::Run(platform.Get(), form);
+    return tk::Run(form);
 }

@@ -25,6 +25,9 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_REPO=$(cd "$E2E_LIB_DIR/../.." && pwd)
 # shellcheck source=tools/xvfb.sh
 . "$E2E_REPO/tools/xvfb.sh"
+# The registry keys and file names the programs share (MURIVALE_KEY, RUN_KEY, ...).
+# shellcheck source=tools/layout.sh
+. "$E2E_REPO/tools/layout.sh" || exit 1
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -81,7 +84,7 @@ e2e_cleanup() {
   elif [ -n "$E2E_WORK" ]; then
     e2e_log "work folder kept: $E2E_WORK"
   fi
-  if ((rc != 0)) && ((!E2E_FINISHED)); then
+  if ((rc != 0 && rc != 77)) && ((!E2E_FINISHED)); then
     e2e_log "FAILED (exit $rc); artifacts in $E2E_OUT"
   fi
   exit "$rc"

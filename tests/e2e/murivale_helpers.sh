@@ -10,7 +10,7 @@ mkdir -p "$program"
 assert_file "$E2E_DIST/Murivale.exe" "Murivale program"
 cp "$E2E_DIST/Murivale.exe" "$program/"
 exe=$program/Murivale.exe
-bitmap=$program/${USER}_Wallpaper.bmp
+bitmap=$program/${USER}${WALLPAPER_SUFFIX}
 
 # reg_sz TEXT: TEXT as a quoted string value of a registry import file.
 reg_sz() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }

@@ -2,8 +2,6 @@
 # e2e_init.
 
 SETUP_TITLE="Tessaban - Setup Program for Murivale"
-MURIVALE_KEY='HKCU\Software\Murivale'
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 # setup_prefix VERSION: the case's prefix, with windows that Wine places itself (without a
 # window manager, a managed window waits for one each time it is hidden).
 setup_prefix() {

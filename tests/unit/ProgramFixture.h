@@ -117,7 +117,7 @@ protected:
     void Start(const std::wstring& commandLine = L"") {
         tk::headless::SetAppInfo(L"C:\\Murivale", L"Murivale", commandLine);
         choice = std::make_unique<selector::frmBG>();
-        tk::Run(tk::headless::GetPlatform(), *choice);
+        tk::Run(*choice);
     }
 
     selector::Program& program() { return selector::Murivale(); }

@@ -61,7 +61,7 @@ protected:
     // Starts Tessaban: its window loads (reading the configuration) and is shown.
     void Open() {
         form = std::make_unique<setup::frmConfig>();
-        tk::Run(tk::headless::GetPlatform(), *form);
+        tk::Run(*form);
     }
     void Close() {
         if (form && form->IsLoaded()) form->Unload();

@@ -163,7 +163,7 @@ TEST_F(SetupConfig, ConfiguredFolderVanishingWhileOpeningEmptiesTheConfiguration
         if (form->dirPath.Path() == L"D:\\Pics") std::filesystem::remove_all(Host(L"D:\\Pics"));
         handler();
     };
-    tk::Run(tk::headless::GetPlatform(), *form);
+    tk::Run(*form);
 
     EXPECT_TRUE(hl::IsShown(*form));
     EXPECT_TRUE(hl::MessageBoxes().empty());

@@ -90,7 +90,7 @@ protected:
 
 TEST_F(ToolkitForms, StartFormThatUnloadsItselfWhileLoadingIsNeverShown) {
     SelfUnloadingForm form;
-    tk::Run(tk::headless::GetPlatform(), form);
+    tk::Run(form);
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_FALSE(hl::IsShown(form));
     EXPECT_EQ(form.log, (std::vector<std::string>{"load", "unload"}));
@@ -98,7 +98,7 @@ TEST_F(ToolkitForms, StartFormThatUnloadsItselfWhileLoadingIsNeverShown) {
 
 TEST_F(ToolkitForms, StartFormIsShownAfterItsLoad) {
     TestForm form;
-    tk::Run(tk::headless::GetPlatform(), form);
+    tk::Run(form);
     EXPECT_TRUE(hl::IsShown(form));
     form.Unload();
 }

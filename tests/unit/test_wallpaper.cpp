@@ -47,7 +47,7 @@ protected:
     void StartIn(const std::wstring& appPath, const std::wstring& commandLine = L"") {
         hl::SetAppInfo(appPath, L"Murivale", commandLine);
         choice = std::make_unique<selector::frmBG>();
-        tk::Run(tk::headless::GetPlatform(), *choice);
+        tk::Run(*choice);
     }
 
     // Draws that give these catalogue indices in turn (r * 1,000,000 is the index itself).

@@ -2,7 +2,7 @@
 // pump, timers, the program-wide mouse pointer and message boxes (Win32Windows); the program's
 // identity, the instance check, activation and keys (Win32Process); files (Win32Files); and the
 // system's picture decoders (Win32Pictures). A program's `main` makes one Win32Platform and
-// hands it to tk::Run.
+// installs it (tk::PlatformScope) for its whole run.
 #pragma once
 
 #include <windows.h>

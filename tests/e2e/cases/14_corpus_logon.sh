@@ -38,7 +38,7 @@ base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
 folder=$drive_c/corpus-run
 reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$folder")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"="none yet"
@@ -66,7 +66,7 @@ PY
 current_file() {
   local file=$E2E_WORK/current.reg
   rm -f "$file"
-  wine reg export 'HKCU\Software\Murivale' "$(e2e_win_path "$file")" /y </dev/null >/dev/null 2>&1 ||
+  wine reg export "$MURIVALE_KEY" "$(e2e_win_path "$file")" /y </dev/null >/dev/null 2>&1 ||
     e2e_fail "could not export HKCU\Software\Murivale"
   iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' |
     sed -n 's/^"CurrentFile"="\(.*\)"$/\1/p' | sed 's/\\\\/\\/g; s/\\"/"/g'
@@ -100,7 +100,7 @@ while IFS= read -r -d '' file; do
     result=failed detail="exit code $rc: $(tail -c 300 "$E2E_WORK/run.log" | tr '\n\r' '  ')"
   fi
   current=$(current_file)
-  leftovers=$(cd "$program" && ls -A | grep -v -x -e Murivale.exe -e "${USER}_Wallpaper.bmp")
+  leftovers=$(cd "$program" && ls -A | grep -v -x -e Murivale.exe -e "${USER}${WALLPAPER_SUFFIX}")
   if [ -z "$result" ] && [ -n "$leftovers" ]; then
     result=failed detail="files left in the program folder: $leftovers"
   fi

@@ -14,7 +14,7 @@ runs=${E2E_LOGON_RUNS:-12}
 
 configure() { # FOLDER: the configuration for the pictures in FOLDER (a Unix path)
   reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=""

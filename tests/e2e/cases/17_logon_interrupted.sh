@@ -10,7 +10,7 @@ e2e_init "$@"
 kills=3
 
 temporaries() { # the converted bitmap's temporary files in the program folder, one a line
-  find "$program" -maxdepth 1 -name "${USER}_Wallpaper.bmp.*.tmp" -printf '%f\n' | sort
+  find "$program" -maxdepth 1 -name "${USER}${WALLPAPER_SUFFIX}.*.tmp" -printf '%f\n' | sort
 }
 
 # bmp_whole FILE: a complete Windows bitmap file (its size field equals the file's size).
@@ -37,7 +37,7 @@ ln -s "$big" "$pictures/two.jpg"
 base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
 reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$pictures")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=""
@@ -46,7 +46,7 @@ e2e_run "$exe" /p %1 || e2e_fail "the first logon run failed"
 bmp_whole "$bitmap" || e2e_fail "the first logon run left no whole bitmap"
 
 # Someone else's file of the same kind (another user's interrupted write) is not ours to remove.
-others=$program/other_Wallpaper.bmp.1-1.tmp
+others=$program/other${WALLPAPER_SUFFIX}.1-1.tmp
 echo half >"$others"
 
 # --- Killed while writing ------------------------------------------------------------------------
@@ -60,7 +60,7 @@ for ((attempt = 1; attempt <= 20 && killed < kills; attempt++)); do
   # (Each run first removes what the run before it left, so the count of files does not grow.)
   caught=0
   while e2e_is_running "$pid"; do
-    if [ -n "$(find "$program" -maxdepth 1 -name "${USER}_Wallpaper.bmp.*.tmp" -size +0 -newer "$marker" -print -quit)" ]; then
+    if [ -n "$(find "$program" -maxdepth 1 -name "${USER}${WALLPAPER_SUFFIX}.*.tmp" -size +0 -newer "$marker" -print -quit)" ]; then
       kill -KILL "$pid" 2>/dev/null && caught=1
       break
     fi

@@ -30,7 +30,7 @@ for f in "${samples[@]}"; do cp "$E2E_REPO/samples/$f" "$pictures/" || e2e_fail 
 # The wallpaper in place: a JPEG, which the base bitmap keeps converted.
 mkdir -p "$drive_c/Old Pictures"
 cp "$E2E_REPO/samples/night-grid.jpeg" "$drive_c/Old Pictures/night.jpeg"
-e2e_reg_set 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper 'C:\Old Pictures\night.jpeg'
+e2e_reg_set "$SHELL_WALLPAPER_KEY" Wallpaper 'C:\Old Pictures\night.jpeg'
 
 bmp_size() { identify -format '%m %wx%h' "$1" 2>/dev/null | sed -n 's/^BMP[23]\{0,1\} //p' | grep . || echo "not a bitmap"; }
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
@@ -62,15 +62,15 @@ e2e_wait_no_window "$SETUP_TITLE" 15
 e2e_wait_exit "$pid" 15 >/dev/null
 e2e_log "first save took $((SECONDS - t0)) s"
 
-base_file="$program_folder\\ann_Base.bmp"
+base_file="$program_folder\\ann${BASE_SUFFIX}"
 assert_reg "$MURIVALE_KEY" FolderPath 'C:\Wallpapers\'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
 assert_reg "$MURIVALE_KEY" CurrentFile "$base_file"
 assert_reg "$MURIVALE_KEY" RunOnStartup 1
 # The program path holds blanks: the entry quotes it, or the system would look for
 # C:\Program.exe first.
-assert_reg "$RUN_KEY" Murivale "$logon_command"
-same_picture "$programs/ann_Base.bmp" "$E2E_REPO/samples/night-grid.jpeg" "the base bitmap"
+assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
+same_picture "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/night-grid.jpeg" "the base bitmap"
 
 # The logon, from the entry exactly as stored.
 t0=$SECONDS
@@ -79,15 +79,15 @@ e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
 e2e_log "the logon run took $((SECONDS - t0)) s"
 assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
 wineserver -w >/dev/null 2>&1
-wallpaper="$program_folder\\ann_Wallpaper.bmp"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$wallpaper"
-assert_reg 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper "$wallpaper"
+wallpaper="$program_folder\\ann${WALLPAPER_SUFFIX}"
+assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper"
+assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper "$wallpaper"
 current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
 chosen=${current#C:\\Wallpapers\\}
 [ "$chosen" != "$current" ] && [[ " ${samples[*]} " == *" $chosen "* ]] ||
   e2e_fail "CurrentFile after the logon run names no picture of the folder: '$current'"
 e2e_log "the logon run chose $chosen"
-same_picture "$programs/ann_Wallpaper.bmp" "$E2E_REPO/samples/$chosen" "the converted wallpaper"
+same_picture "$programs/ann${WALLPAPER_SUFFIX}" "$E2E_REPO/samples/$chosen" "the converted wallpaper"
 
 # Second save, now with Murivale's own bitmap on the desktop: the window opens on the configured
 # folder with the box checked; unchecked and saved, the base bitmap is made from the picture that
@@ -112,7 +112,7 @@ assert_reg "$MURIVALE_KEY" FolderPath 'C:\Wallpapers\'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
 assert_reg "$MURIVALE_KEY" CurrentFile "$current"
 assert_reg "$MURIVALE_KEY" RunOnStartup 0
-assert_no_reg "$RUN_KEY" Murivale
-same_picture "$programs/ann_Base.bmp" "$E2E_REPO/samples/$chosen" "the base bitmap after the second save"
+assert_no_reg "$RUN_KEY" "$RUN_VALUE"
+same_picture "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/$chosen" "the base bitmap after the second save"
 
 e2e_pass

@@ -19,7 +19,7 @@ install_programs "$programs"
 mkdir -p "$drive_c/Pictures" "$drive_c/Old"
 cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/rings.dib" "$drive_c/Pictures/"
 cp "$E2E_REPO/samples/checkers.bmp" "$drive_c/Old/"
-general='HKCU\Software\Microsoft\Internet Explorer\Desktop\General'
+general="$SHELL_WALLPAPER_KEY"
 
 # save_on VERSION: sets the reported version, picks C:\Pictures, ticks the box and saves.
 save_on() {
@@ -52,8 +52,8 @@ save_on win7
 assert_reg "$MURIVALE_KEY" FolderPath 'C:\Pictures\'
 assert_reg "$MURIVALE_KEY" BaseFile '%SystemDrive%\Old\checkers.bmp'
 assert_reg "$MURIVALE_KEY" CurrentFile '%SystemDrive%\Old\checkers.bmp'
-assert_reg "$RUN_KEY" Murivale 'C:\Tools\Murivale\Murivale.exe /p %1'
-assert_no_file "$programs/ann_Base.bmp" "base bitmap on Windows 7"
+assert_reg "$RUN_KEY" "$RUN_VALUE" 'C:\Tools\Murivale\Murivale.exe /p %1'
+assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows 7"
 
 # Windows 98 with no wallpaper value: BaseFile is written empty, CurrentFile (set before) stays,
 # and still no bitmap.
@@ -62,15 +62,15 @@ save_on win98
 assert_reg "$MURIVALE_KEY" BaseFile ''
 assert_reg "$MURIVALE_KEY" CurrentFile '%SystemDrive%\Old\checkers.bmp'
 assert_reg "$MURIVALE_KEY" RunOnStartup 1
-assert_no_file "$programs/ann_Base.bmp" "base bitmap on Windows 98"
+assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows 98"
 
 # Windows XP, same wallpaper value as on Windows 7: now the placeholder is replaced, the bitmap
 # is made and BaseFile names it.
 e2e_reg_set "$general" Wallpaper '%SystemDrive%\Old\checkers.bmp'
 save_on winxp
-assert_reg "$MURIVALE_KEY" BaseFile 'C:\Tools\Murivale\ann_Base.bmp'
-assert_file "$programs/ann_Base.bmp" "base bitmap on Windows XP"
-differing=$(compare -metric AE "$programs/ann_Base.bmp" "$E2E_REPO/samples/checkers.bmp" null: 2>&1)
+assert_reg "$MURIVALE_KEY" BaseFile "C:\\Tools\\Murivale\\ann${BASE_SUFFIX}"
+assert_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows XP"
+differing=$(compare -metric AE "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/checkers.bmp" null: 2>&1)
 assert_eq "0" "$differing" "pixels of the base bitmap that differ from the wallpaper"
 
 e2e_pass

@@ -19,7 +19,7 @@ e2e_display 1024x768
 e2e_prefix win10
 e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
 layers='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
-config_key='HKCU\Software\Murivale'
+config_key="$MURIVALE_KEY"
 tessaban_title='Tessaban - Setup Program for Murivale'
 installer_locations
 dir=$default_dir
@@ -41,8 +41,8 @@ themes=$(e2e_drive_c)/users/$user/AppData/Roaming/Microsoft/Windows/Themes
 mkdir -p "$themes"
 cp "$E2E_REPO/samples/plasma-meadow.jpg" "$themes/TranscodedWallpaper"
 transcoded="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper"
-e2e_reg_delete 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper
-e2e_reg_set 'HKCU\Control Panel\Desktop' Wallpaper "$transcoded"
+e2e_reg_delete "$SHELL_WALLPAPER_KEY" Wallpaper
+e2e_reg_set "$DESKTOP_KEY" Wallpaper "$transcoded"
 pictures=$(e2e_drive_c)/users/$user/Pictures
 [ -L "$pictures" ] && rm -f "$pictures"
 mkdir -p "$pictures/Walls"
@@ -67,8 +67,8 @@ e2e_reg_set 'HKCU\Software\Wine\AppDefaults\Murivale.exe' Version winxp
 e2e_run "$dir_unix/Murivale.exe" /p %1
 assert_eq 0 "$?" "exit code of the logon run"
 wineserver -w
-bitmap="$dir\\${user}_Wallpaper.bmp"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$bitmap"
+bitmap="$dir\\${user}${WALLPAPER_SUFFIX}"
+assert_reg "$DESKTOP_KEY" Wallpaper "$bitmap"
 current=$(e2e_reg_query "$config_key" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
 case "$current" in
   sunrise.jpg | stripes.gif | "${folder}sunrise.jpg" | "${folder}stripes.gif") ;;
@@ -87,11 +87,11 @@ e2e_click $((x + border + 80)) $((y + h - 137 - border + 8 + 32 + 12))
 e2e_wait_exit "$pid" 30
 assert_eq 0 "$?" "exit code after Use Default Background"
 wineserver -w
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$bitmap"
+assert_reg "$DESKTOP_KEY" Wallpaper "$bitmap"
 meadow_size=$(identify -format '%wx%h' "$E2E_REPO/samples/plasma-meadow.jpg")
-assert_eq "$meadow_size" "$(identify -format '%wx%h' "bmp:$dir_unix/${user}_Wallpaper.bmp")" \
+assert_eq "$meadow_size" "$(identify -format '%wx%h' "bmp:$dir_unix/${user}${WALLPAPER_SUFFIX}")" \
   "size of the wallpaper bitmap after Use Default Background"
-difference=$(compare -metric RMSE "$E2E_REPO/samples/plasma-meadow.jpg" "bmp:$dir_unix/${user}_Wallpaper.bmp" null: 2>&1 |
+difference=$(compare -metric RMSE "$E2E_REPO/samples/plasma-meadow.jpg" "bmp:$dir_unix/${user}${WALLPAPER_SUFFIX}" null: 2>&1 |
   sed 's/.*(\(.*\)).*/\1/')
 e2e_log "the default background against the user's picture: $difference"
 awk -v d="$difference" 'BEGIN { exit !(d < 0.02) }' ||
