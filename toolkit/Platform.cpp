@@ -12,7 +12,8 @@ const Platform* g_platform = nullptr;
 
 const Platform& CurrentPlatform() {
     if (!g_platform) {
-        std::fputs("The toolkit was used before a platform was installed.\n", stderr);
+        static const char kMessage[] = "The toolkit was used before a platform was installed.\n";
+        std::fwrite(kMessage, 1, sizeof kMessage - 1, stderr);
         std::abort();
     }
     return *g_platform;
