@@ -273,6 +273,40 @@ e2e_wait_no_window() {
   done
 }
 
+# e2e_wait_until TIMEOUT DESCRIPTION COMMAND [ARGS...]: runs COMMAND until it succeeds, about
+# every 0.1 s, and fails the case when it has not within TIMEOUT whole seconds. DESCRIPTION names
+# the state waited for ("the browser is shown"). COMMAND runs in this shell, so a function may
+# leave what it found in variables; it may set E2E_WAIT_NOTE to what it saw last, which the
+# failure message then adds.
+E2E_WAIT_NOTE=""
+e2e_wait_until() {
+  local timeout=$1 what=$2 deadline
+  shift 2
+  E2E_WAIT_NOTE=""
+  deadline=$((${EPOCHREALTIME/[.,]/} + timeout * 1000000))
+  until "$@"; do
+    ((${EPOCHREALTIME/[.,]/} < deadline)) ||
+      e2e_fail "not so after $timeout s: $what${E2E_WAIT_NOTE:+ ($E2E_WAIT_NOTE)}"
+    sleep 0.1
+  done
+}
+
+# e2e_region_sum X Y WIDTH HEIGHT: a checksum of what the screen shows in that rectangle now.
+e2e_region_sum() {
+  local sum
+  sum=$(xwd -root -silent 2>/dev/null | convert xwd:- -crop "${3}x$4+$1+$2" +repage rgb:- 2>/dev/null |
+    md5sum) || return 1
+  echo "${sum%% *}"
+}
+
+# e2e_region_changed SUM X Y WIDTH HEIGHT: true when the rectangle no longer shows what SUM (from
+# e2e_region_sum) was taken of.
+e2e_region_changed() {
+  local now
+  now=$(e2e_region_sum "${@:2}") || return 1
+  [ "$now" != "$1" ]
+}
+
 # e2e_window_geometry ID: prints "X Y WIDTH HEIGHT" on the screen (the frame included).
 e2e_window_geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '
