@@ -307,6 +307,39 @@ e2e_region_changed() {
   [ "$now" != "$1" ]
 }
 
+# e2e_screen_pixel X Y: prints the colour the screen shows at X, Y now, as "R,G,B" (0-255).
+e2e_screen_pixel() {
+  xwd -root -silent 2>/dev/null | convert xwd:- -crop "1x1+$1+$2" +repage \
+    -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+}
+
+# e2e_window_settled ID: true when the window's rectangle on screen holds more than one colour
+# and shows the same as at the previous call for the same window and rectangle: it has been
+# painted and nothing is changing it any more. Keeps its last look in E2E_SETTLED_LAST.
+E2E_SETTLED_LAST=""
+e2e_window_settled() {
+  local geo x y w h look
+  geo=$(e2e_window_geometry "$1") || return 1
+  read -r x y w h <<<"$geo"
+  look=$(xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "${w}x$h+$x+$y" +repage -format '%k %#' info: 2>/dev/null) || return 1
+  look="$1 $geo $look"
+  E2E_WAIT_NOTE="${look#* * * * * }"
+  E2E_WAIT_NOTE="${E2E_WAIT_NOTE%% *} colours"
+  if [ "$look" != "$E2E_SETTLED_LAST" ]; then
+    E2E_SETTLED_LAST=$look
+    return 1
+  fi
+  [ "${E2E_WAIT_NOTE%% *}" -gt 1 ]
+}
+
+# e2e_wait_painted ID [TIMEOUT]: waits until the window has been painted and its look is
+# steady (e2e_window_settled); fails the case when it is not in time.
+e2e_wait_painted() {
+  E2E_SETTLED_LAST=""
+  e2e_wait_until "${2:-$E2E_TIMEOUT}" "window $1 is painted and steady" e2e_window_settled "$1"
+}
+
 # e2e_window_geometry ID: prints "X Y WIDTH HEIGHT" on the screen (the frame included).
 e2e_window_geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '
