@@ -274,7 +274,7 @@ e2e_wait_no_window() {
 }
 
 # e2e_wait_until TIMEOUT DESCRIPTION COMMAND [ARGS...]: runs COMMAND until it succeeds, about
-# every 0.1 s, and fails the case when it has not within TIMEOUT whole seconds. DESCRIPTION names
+# every 0.1 s (E2E_WAIT_INTERVAL seconds, when set), and fails the case when it has not within TIMEOUT whole seconds. DESCRIPTION names
 # the state waited for ("the browser is shown"). COMMAND runs in this shell, so a function may
 # leave what it found in variables; it may set E2E_WAIT_NOTE to what it saw last, which the
 # failure message then adds.
@@ -287,7 +287,7 @@ e2e_wait_until() {
   until "$@"; do
     ((${EPOCHREALTIME/[.,]/} < deadline)) ||
       e2e_fail "not so after $timeout s: $what${E2E_WAIT_NOTE:+ ($E2E_WAIT_NOTE)}"
-    sleep 0.1
+    sleep "${E2E_WAIT_INTERVAL:-0.1}"
   done
 }
 
