@@ -274,10 +274,10 @@ e2e_wait_no_window() {
 }
 
 # e2e_wait_until TIMEOUT DESCRIPTION COMMAND [ARGS...]: runs COMMAND until it succeeds, about
-# every 0.1 s (E2E_WAIT_INTERVAL seconds, when set), and fails the case when it has not within TIMEOUT whole seconds. DESCRIPTION names
-# the state waited for ("the browser is shown"). COMMAND runs in this shell, so a function may
-# leave what it found in variables; it may set E2E_WAIT_NOTE to what it saw last, which the
-# failure message then adds.
+# every 0.1 s (every E2E_WAIT_INTERVAL seconds, when set), and fails the case when it has not
+# within TIMEOUT whole seconds. DESCRIPTION names the state waited for ("the browser is
+# shown"). COMMAND runs in this shell, so a function may leave what it found in variables; it
+# may set E2E_WAIT_NOTE to what it saw last, which the failure message then adds.
 E2E_WAIT_NOTE=""
 e2e_wait_until() {
   local timeout=$1 what=$2 deadline
@@ -326,6 +326,23 @@ e2e_window_settled() {
   look="$1 $geo $look"
   E2E_WAIT_NOTE="${look#* * * * * }"
   E2E_WAIT_NOTE="${E2E_WAIT_NOTE%% *} colours"
+  if [ "$look" != "$E2E_SETTLED_LAST" ]; then
+    E2E_SETTLED_LAST=$look
+    return 1
+  fi
+  [ "${E2E_WAIT_NOTE%% *}" -gt 1 ]
+}
+
+# e2e_region_settled X Y WIDTH HEIGHT: true when that rectangle of the screen holds more than
+# one colour and shows the same as at the previous call for the same rectangle: the part of a
+# window that is there has been painted and holds still (for windows with parts that change by
+# themselves). Shares E2E_SETTLED_LAST with e2e_window_settled.
+e2e_region_settled() {
+  local look
+  look=$(xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "${3}x$4+$1+$2" +repage -format '%k %#' info: 2>/dev/null) || return 1
+  E2E_WAIT_NOTE="${look%% *} colours"
+  look="$* $look"
   if [ "$look" != "$E2E_SETTLED_LAST" ]; then
     E2E_SETTLED_LAST=$look
     return 1
