@@ -276,6 +276,90 @@ e2e_wait_no_window() {
   done
 }
 
+# e2e_wait_until TIMEOUT DESCRIPTION COMMAND [ARGS...]: runs COMMAND until it succeeds, about
+# every 0.1 s (every E2E_WAIT_INTERVAL seconds, when set), and fails the case when it has not
+# within TIMEOUT whole seconds. DESCRIPTION names the state waited for ("the browser is
+# shown"). COMMAND runs in this shell, so a function may leave what it found in variables; it
+# may set E2E_WAIT_NOTE to what it saw last, which the failure message then adds.
+E2E_WAIT_NOTE=""
+e2e_wait_until() {
+  local timeout=$1 what=$2 deadline
+  shift 2
+  E2E_WAIT_NOTE=""
+  deadline=$((${EPOCHREALTIME/[.,]/} + timeout * 1000000))
+  until "$@"; do
+    ((${EPOCHREALTIME/[.,]/} < deadline)) ||
+      e2e_fail "not so after $timeout s: $what${E2E_WAIT_NOTE:+ ($E2E_WAIT_NOTE)}"
+    sleep "${E2E_WAIT_INTERVAL:-0.1}"
+  done
+}
+
+# e2e_region_sum X Y WIDTH HEIGHT: a checksum of what the screen shows in that rectangle now.
+e2e_region_sum() {
+  local sum
+  sum=$(xwd -root -silent 2>/dev/null | convert xwd:- -crop "${3}x$4+$1+$2" +repage rgb:- 2>/dev/null |
+    md5sum) || return 1
+  echo "${sum%% *}"
+}
+
+# e2e_region_changed SUM X Y WIDTH HEIGHT: true when the rectangle no longer shows what SUM (from
+# e2e_region_sum) was taken of.
+e2e_region_changed() {
+  local now
+  now=$(e2e_region_sum "${@:2}") || return 1
+  [ "$now" != "$1" ]
+}
+
+# e2e_screen_pixel X Y: prints the colour the screen shows at X, Y now, as "R,G,B" (0-255).
+e2e_screen_pixel() {
+  xwd -root -silent 2>/dev/null | convert xwd:- -crop "1x1+$1+$2" +repage \
+    -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+}
+
+# e2e_window_settled ID: true when the window's rectangle on screen holds more than one colour
+# and shows the same as at the previous call for the same window and rectangle: it has been
+# painted and nothing is changing it any more. Keeps its last look in E2E_SETTLED_LAST.
+E2E_SETTLED_LAST=""
+e2e_window_settled() {
+  local geo x y w h look
+  geo=$(e2e_window_geometry "$1") || return 1
+  read -r x y w h <<<"$geo"
+  look=$(xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "${w}x$h+$x+$y" +repage -format '%k %#' info: 2>/dev/null) || return 1
+  look="$1 $geo $look"
+  E2E_WAIT_NOTE="${look#* * * * * }"
+  E2E_WAIT_NOTE="${E2E_WAIT_NOTE%% *} colours"
+  if [ "$look" != "$E2E_SETTLED_LAST" ]; then
+    E2E_SETTLED_LAST=$look
+    return 1
+  fi
+  [ "${E2E_WAIT_NOTE%% *}" -gt 1 ]
+}
+
+# e2e_region_settled X Y WIDTH HEIGHT: true when that rectangle of the screen holds more than
+# one colour and shows the same as at the previous call for the same rectangle: the part of a
+# window that is there has been painted and holds still (for windows with parts that change by
+# themselves). Shares E2E_SETTLED_LAST with e2e_window_settled.
+e2e_region_settled() {
+  local look
+  look=$(xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "${3}x$4+$1+$2" +repage -format '%k %#' info: 2>/dev/null) || return 1
+  E2E_WAIT_NOTE="${look%% *} colours"
+  look="$* $look"
+  if [ "$look" != "$E2E_SETTLED_LAST" ]; then
+    E2E_SETTLED_LAST=$look
+    return 1
+  fi
+  [ "${E2E_WAIT_NOTE%% *}" -gt 1 ]
+}
+
+# e2e_wait_painted ID [TIMEOUT]: waits until the window has been painted and its look is
+# steady (e2e_window_settled); fails the case when it is not in time.
+e2e_wait_painted() {
+  E2E_SETTLED_LAST=""
+  e2e_wait_until "${2:-$E2E_TIMEOUT}" "window $1 is painted and steady" e2e_window_settled "$1"
+}
+
 # e2e_window_geometry ID: prints "X Y WIDTH HEIGHT" on the screen (the frame included).
 e2e_window_geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '

@@ -82,3 +82,42 @@ watch_stop() {
   wait "$watch_pid" 2>/dev/null
   [ -n "$watch_maps" ] || e2e_fail "the map watcher gave no report ($report)"
 }
+
+# choice_client ID: the screen position of the choice window's client area, client_x and
+# client_y. The window region cuts the frame away; the client area is 161x137 pixels and ends
+# the border's width above the window's bottom edge.
+choice_client() {
+  local x y w h border
+  read -r x y w h <<<"$(e2e_window_geometry "$1")"
+  [ -n "$h" ] || e2e_fail "the choice window $1 is gone"
+  border=$(((w - 161) / 2))
+  client_x=$((x + border)); client_y=$((y + h - 137 - border))
+}
+
+# choice_buttons_are enabled|disabled: true when the screen shows all four buttons of the
+# choice window (at client_x, client_y) so: an enabled button's caption is dark, a disabled
+# one's is light grey, without a pixel darker than half grey. Sets E2E_WAIT_NOTE to the dark
+# pixels counted in each caption.
+choice_buttons_are() {
+  local shot=$E2E_WORK/choice-buttons.png n dark counts="" ok=0
+  xwd -root -silent 2>/dev/null |
+    convert xwd:- -crop "161x137+$client_x+$client_y" +repage "png:$shot" 2>/dev/null || return 1
+  for n in 0 1 2 3; do
+    # The caption's band, inside the button's edge and focus rectangle.
+    dark=$(convert "$shot" -crop "133x13+14+$((14 + 32 * n))" +repage -colorspace gray \
+      -threshold 50% -negate -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null) || return 1
+    counts+=" $dark"
+    case $1 in
+      enabled) ((dark >= 40)) || ok=1 ;;
+      disabled) ((dark == 0)) || ok=1 ;;
+    esac
+  done
+  E2E_WAIT_NOTE="dark caption pixels:$counts"
+  return $ok
+}
+
+# wait_buttons_back [SECONDS]: waits until the choice window shows its buttons enabled: it
+# has painted them, or a change is done with and they came back.
+wait_buttons_back() {
+  e2e_wait_until "${1:-20}" "the choice window shows its four buttons enabled" choice_buttons_are enabled
+}

@@ -41,7 +41,7 @@ EOF
 # (line breaks as \n); a screenshot NAME is kept. Sets box_probe to what the probe saw.
 error_box_check() {
   e2e_wait_window "Error" 20
-  sleep 0.5
+  e2e_wait_painted "$E2E_WINDOW" 20
   e2e_screenshot "$1"
   box_probe=$(probe)
   printf '%s\n' "$box_probe" >"$E2E_OUT/$1-windows.txt"
@@ -66,6 +66,21 @@ dismiss_error() {
   e2e_wait_exit "$1" 15
   assert_eq 0 "$?" "exit code after the message"
   e2e_wait_no_window "Error" 5
+}
+
+# wait_choice_painted: waits until the choice window shows its buttons enabled, wherever the
+# window stands by then; sets client_x, client_y.
+choice_painted() { choice_client "$choice" && choice_buttons_are enabled; }
+wait_choice_painted() { e2e_wait_until 20 "the choice window shows its four buttons" choice_painted; }
+
+# cover_in_foreground: true when the probe sees the cover window in the foreground.
+cover_in_foreground() { probe | grep -q '^window .*foreground=1 .*title=Cover$'; }
+# cover_painted: true when the screen shows the cover's colour inside its top left corner (the
+# choice window, if the X server shows it in front, stands in the middle).
+cover_painted() {
+  local x y w h
+  read -r x y w h <<<"$(e2e_window_geometry "$cover")"
+  [ "$(e2e_screen_pixel $((x + 2)) $((y + 2)))" == "255,0,255" ]
 }
 
 # --- Set-up ------------------------------------------------------------------------------------
@@ -138,7 +153,7 @@ e2e_start "$exe"
 first_pid=$E2E_LAST_PID
 e2e_wait_window "Murivale"
 choice=$E2E_WINDOW
-sleep 0.5
+wait_choice_painted
 e2e_screenshot choice-window
 read -r x y w h <<<"$(e2e_window_geometry "$choice")"
 # Centred as a whole window (frame included, though the frame is cut away on screen).
@@ -150,7 +165,11 @@ dx=$((2 * x + w - 1024)); dy=$((2 * y + h - 768))
 e2e_start "$fake_desktop" --cover
 cover_pid=$E2E_LAST_PID
 e2e_wait_window "Cover"
-sleep 0.5
+cover=$E2E_WINDOW
+# The cover shows itself, then raises itself and takes the foreground: the order is read once
+# the probe sees it in the foreground and the screen shows it.
+e2e_wait_until 30 "the cover window takes the foreground" cover_in_foreground
+e2e_wait_until 20 "the cover window is painted" cover_painted
 e2e_screenshot choice-and-cover
 windows=$(probe)
 printf '%s\n' "$windows" >"$E2E_OUT/choice-and-cover-windows.txt"
@@ -222,9 +241,12 @@ for ((n = 0; n < 50; n++)); do
   sleep 0.1
 done
 [ -n "$browser" ] || e2e_fail "the picture browser did not open"
-sleep 0.5
+e2e_wait_painted "$browser"
+listed=$(e2e_region_sum $(e2e_window_geometry "$browser"))
 e2e_keys "$browser" End
-sleep 1
+# The last entry is selected and previewed: the browser changes, then holds still.
+e2e_wait_until 20 "the browser takes End" e2e_region_changed "$listed" $(e2e_window_geometry "$browser")
+e2e_wait_painted "$browser"
 e2e_screenshot catalogue-last-entry
 e2e_keys Return   # Select: the last entry is applied
 for ((n = 0; n < 100; n++)); do
@@ -232,7 +254,7 @@ for ((n = 0; n < 100; n++)); do
   sleep 0.1
 done
 assert_reg 'HKCU\Software\Murivale' CurrentFile "$(e2e_win_path "$folder")\\b.bmp"
-sleep 1.5   # the buttons come back 750 ms after the change; Esc needs them
+wait_buttons_back   # 750 ms after the change; Esc needs them
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 15 >/dev/null
 

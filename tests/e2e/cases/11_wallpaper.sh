@@ -47,12 +47,31 @@ PY
   echo "$out"
 }
 
+# screen_shows_band SHOT: takes the screenshot SHOT and compares its band at x0, y0 with the
+# bitmap's at bx, by (cw wide); true when they match. Sets E2E_WAIT_NOTE to the difference.
+screen_shows_band() {
+  local metric
+  xwd -root -silent 2>/dev/null | convert xwd:- "png:$1" 2>/dev/null || return 1
+  convert "$1" -crop "${cw}x30+$x0+$y0" +repage "$E2E_WORK/screen-band.png"
+  convert "bmp:$bitmap" -crop "${cw}x30+$bx+$by" +repage "$E2E_WORK/bitmap-band.png"
+  metric=$(compare -metric RMSE "$E2E_WORK/screen-band.png" "$E2E_WORK/bitmap-band.png" null: 2>&1 |
+    sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
+  E2E_WAIT_NOTE="RMSE ${metric:-?}"
+  awk -v m="${metric:-1}" 'BEGIN { exit !(m < 0.03) }'
+}
+
+# screen_mark: remembers what the screen shows now, for assert_applied to see that the desktop
+# repainted where it cannot compare the picture.
+screen_mark() { screen_before=$(e2e_region_sum 0 0 1024 768) || e2e_fail "could not read the screen"; }
+screen_before=""
+
 # assert_applied SOURCE: the picture SOURCE (a Unix path) is the wallpaper: registry values,
 # the converted bitmap (same size as the source) and the screen, where Wine's desktop centres
 # it. A band along the top of the picture is compared (the choice window sits lower down);
-# pictures bigger than the screen are compared in the registry and the bitmap only.
+# the desktop repaints in its own time, so the screen is compared until it shows the picture.
+# Pictures bigger than the screen are compared in the registry and the bitmap only.
 assert_applied() {
-  local source=$1 w h sw sh x0 y0 bx by cw metric
+  local source=$1 w h sw sh shot
   assert_reg 'HKCU\Software\Murivale' CurrentFile "$(e2e_win_path "$source")"
   assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$(e2e_win_path "$bitmap")"
   assert_reg 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper \
@@ -60,10 +79,14 @@ assert_applied() {
   read -r w h <<<"$(bmp_size "$bitmap")"
   read -r sw sh <<<"$(identify -format '%w %h\n' "$source" 2>/dev/null | head -n 1)"
   assert_eq "${sw}x$sh" "${w}x$h" "size of the converted bitmap of $(basename "$source")"
-  sleep 1   # the desktop repaints
-  e2e_screenshot "wallpaper-$(basename "$source")-$E2E_LOG_SEQ"
+  shot=$E2E_OUT/wallpaper-$(basename "$source")-$E2E_LOG_SEQ.png
   if ((w > 1024 || h > 768)); then
-    # Wine's desktop scales a picture bigger than the screen in its own way.
+    # Wine's desktop scales a picture bigger than the screen in its own way: the screenshot
+    # is taken once the screen differs from what screen_mark saw.
+    [ -n "$screen_before" ] &&
+      e2e_wait_until 20 "the desktop repaints for $(basename "$source")" \
+        e2e_region_changed "$screen_before" 0 0 1024 768
+    e2e_screenshot "$(basename "$shot" .png)"
     e2e_log "$(basename "$source") is bigger than the screen: its screen check is left out"
     return 0
   fi
@@ -72,26 +95,19 @@ assert_applied() {
   bx=$(((w - 1024) / 2)); ((bx < 0)) && bx=0
   by=$(((h - 768) / 2)); ((by < 0)) && by=0
   cw=$((w < 1024 ? w : 1024))
-  convert "$E2E_SHOT" -crop "${cw}x30+$x0+$y0" +repage "$E2E_WORK/screen-band.png"
-  convert "bmp:$bitmap" -crop "${cw}x30+$bx+$by" +repage "$E2E_WORK/bitmap-band.png"
-  metric=$(compare -metric RMSE "$E2E_WORK/screen-band.png" "$E2E_WORK/bitmap-band.png" null: 2>&1 |
-    sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
-  awk -v m="${metric:-1}" 'BEGIN { exit !(m < 0.03) }' ||
-    e2e_fail "the screen does not show $(basename "$source") as the wallpaper (RMSE ${metric:-?})"
+  e2e_wait_until 20 "the screen shows $(basename "$source") as the wallpaper" screen_shows_band "$shot"
+  e2e_log "screenshot $shot"
 }
 
-# start_by_hand: starts Murivale without arguments and waits for the choice window; sets pid,
-# choice and the client area's corner client_x, client_y.
+# start_by_hand: starts Murivale without arguments and waits until the choice window shows its
+# buttons; sets pid, choice and the client area's corner client_x, client_y.
 start_by_hand() {
   e2e_start "$exe"
   pid=$E2E_LAST_PID
   e2e_wait_window "Murivale"
   choice=$E2E_WINDOW
-  local x y w h border
-  read -r x y w h <<<"$(e2e_window_geometry "$choice")"
-  border=$(((w - 161) / 2))
-  client_x=$((x + border)); client_y=$((y + h - 137 - border))
-  sleep 0.5
+  choice_client "$choice"
+  wait_buttons_back
 }
 
 # click_button N: the Nth button of the choice window, from 0 (Random) to 3 (Keep Current).
@@ -175,6 +191,7 @@ mkdir -p "$samples"
 cp "$E2E_REPO"/samples/*.jpg "$E2E_REPO"/samples/*.jpeg "$E2E_REPO"/samples/*.gif \
   "$E2E_REPO"/samples/*.bmp "$E2E_REPO"/samples/*.dib "$samples/"
 configure "$samples"
+screen_mark
 e2e_run "$exe" /p %1
 assert_eq 0 "$?" "exit code of the logon run"
 chosen=$(current_file)
@@ -191,18 +208,20 @@ configure "$two"
 start_by_hand
 e2e_keys "$choice" Return           # "Use Random Background" is the default button
 first=$(wait_current_change "") || e2e_fail "the first random choice changed nothing"
+# CurrentFile is written first; the change is done with when the buttons come back (750 ms
+# after it).
+wait_buttons_back
 assert_applied "$two/${first##*\\}"
-sleep 0.5                           # the buttons come back 750 ms after the change
 e2e_keys "$choice" Return
 second=$(wait_current_change "$first") || e2e_fail "the second random choice did not change the picture"
+wait_buttons_back
 assert_applied "$two/${second##*\\}"
-sleep 0.5
 # Space presses the focused button: the focus is back on "Use Random Background".
 e2e_keys "$choice" space
 third=$(wait_current_change "$second") || e2e_fail "the third random choice did not change the picture"
 assert_eq "$first" "$third" "third pick of two pictures"
+wait_buttons_back
 kept=$(md5sum <"$bitmap")
-sleep 1
 e2e_keys "$choice" Escape           # "Keep Current Background"
 e2e_wait_exit "$pid" 15
 assert_eq 0 "$?" "exit code after Keep Current Background"
@@ -248,15 +267,14 @@ done
 if message_box >/dev/null; then
   e2e_log "the bad picture came first"
   check_bad_message ""
-  sleep 0.5
+  wait_buttons_back
   e2e_keys "$choice" Return       # the buttons work again: the good picture now
   now=$(wait_current_change "") || e2e_fail "no change after the failed picture"
   assert_eq "$(e2e_win_path "$mixed/good.bmp")" "$now" "CurrentFile after the failed picture"
-  sleep 1
 else
   e2e_log "the good picture came first"
+  wait_buttons_back
   assert_applied "$mixed/good.bmp"
-  sleep 0.5
   e2e_keys "$choice" Return
   for ((n = 0; n < 60; n++)); do
     message_box >/dev/null && break
@@ -266,7 +284,7 @@ else
   check_bad_message "$(e2e_win_path "$mixed/good.bmp")"
   assert_applied "$mixed/good.bmp"
 fi
-sleep 0.5
+wait_buttons_back
 e2e_keys "$choice" Escape         # enabled again: Keep Current ends the program
 e2e_wait_exit "$pid" 15 >/dev/null
 
@@ -298,7 +316,7 @@ check_message_in_front "$windows" "unwritable bitmap"
 dismiss_message
 assert_eq "$before_current" "$(current_file)" "CurrentFile after the failed save"
 assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$before_wallpaper"
-sleep 0.5
+wait_buttons_back
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 15 >/dev/null
 leftovers=$(cd "$program" && ls -A | grep -v -x -e Murivale.exe -e "${USER}_Wallpaper.bmp")

@@ -66,7 +66,8 @@ random_cycle() {
   assert_eq "window topmost=1 rect=428,303,595,465 title=Murivale
 window topmost=0 rect=0,0,1024,768 title=" "$during" "$what: front windows during the refresh"
   assert_ne "$before_file" "$(current_file)" "$what: CurrentFile"
-  sleep 0.3
+  # The cover's closing gives the buttons back; the next choice needs them.
+  wait_buttons_back
 }
 
 # --- Set-up ------------------------------------------------------------------------------------
@@ -104,7 +105,8 @@ e2e_start "$exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "Murivale"
 choice=$E2E_WINDOW
-sleep 0.5
+choice_client "$choice"
+wait_buttons_back
 assert_eq 0 "$(keydowns)" "key presses before any choice"
 random_cycle Return first-random
 # The buttons are back with the focus on "Use Random Background": Space presses it.

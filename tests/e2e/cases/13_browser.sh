@@ -29,13 +29,8 @@ browser_window() {
   done
   return 1
 }
-wait_browser() {
-  for ((n = 0; n < 50; n++)); do
-    browser=$(browser_window) && { sleep 0.7; return 0; }
-    sleep 0.1
-  done
-  e2e_fail "the picture browser is not shown"
-}
+shows_browser() { browser=$(browser_window); }
+wait_browser() { e2e_wait_until 20 "the picture browser is shown" shows_browser; }
 
 # preview NAME COLOUR: screenshot NAME; prints "WIDTH HEIGHT" of the area of the browser
 # that shows COLOUR (0 0 when none does). The browser's list and buttons hold no such colour.
@@ -52,8 +47,23 @@ preview() {
   fi
 }
 
+# previews NAME COLOUR: true when the browser previews a picture in COLOUR (screenshot NAME);
+# sets pw, ph to the size preview found.
+previews() {
+  read -r pw ph <<<"$(preview "$1" "$2")"
+  E2E_WAIT_NOTE="${pw}x$ph in $2"
+  ((pw > 0))
+}
+# wait_preview NAME COLOUR WHAT: waits until the browser previews COLOUR; fails with WHAT.
+wait_preview() { e2e_wait_until 20 "$3" previews "$1" "$2"; }
+
 # labels: the texts of the browser's visible labels, one a line.
 labels() { probe | sed -n 's/^  child class=Static text=//p'; }
+# load_failure_shown: true when the browser's labels hold "Picture could not load."; sets texts.
+load_failure_shown() {
+  texts=$(labels)
+  [[ "$texts" == *"Picture could not load."* ]]
+}
 
 near() { # A B TOLERANCE
   local d=$(($1 - $2)); ((d < 0)) && d=$((-d)); ((d <= $3))
@@ -95,45 +105,42 @@ e2e_start "$exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "Murivale"
 choice=$E2E_WINDOW
-read -r x y w h <<<"$(e2e_window_geometry "$choice")"
-border=$(((w - 161) / 2))
-client_x=$((x + border)); client_y=$((y + h - 137 - border))
-sleep 0.5
+choice_client "$choice"
+wait_buttons_back
 
 # --- Opening: the wallpaper in force is selected and previewed ----------------------------------
 e2e_click $((client_x + 80)) $((client_y + 8 + 64 + 12))   # "Select Custom Background"
 wait_browser
-read -r gw gh <<<"$(preview open-green '#00ff00')"
-((gw > 0)) || e2e_fail "the browser does not preview the wallpaper in force (b-green.bmp)"
+wait_preview open-green '#00ff00' "the browser previews the wallpaper in force (b-green.bmp)"
+gw=$pw gh=$ph
 assert_contains "$(labels)" "512x384" "image size of b-green.bmp"
 
 # --- Arrow keys: every entry passed over is previewed at its size on the screen ------------------
 e2e_keys "$browser" Up
-sleep 0.7
-read -r rw rh <<<"$(preview up-red '#ff0000')"
+wait_preview up-red '#ff0000' "Up previews a-red.bmp"
+rw=$pw rh=$ph
 ((rw > 100)) || e2e_fail "Up does not preview a-red.bmp"
 assert_contains "$(labels)" "1024x768" "image size of a-red.bmp"
 # The screen-sized picture fills the preview; the half-sized one took half of it each way.
 near $((2 * gw)) "$rw" 3 && near $((2 * gh)) "$rh" 3 ||
   e2e_fail "previews: a-red ${rw}x$rh, b-green ${gw}x$gh (expected half the size)"
 e2e_keys "$browser" Down Down
-sleep 0.7
-read -r bw bh <<<"$(preview down-blue '#0000ff')"
+wait_preview down-blue '#0000ff' "Down Down previews c-blue.gif"
+bw=$pw bh=$ph
 near $((4 * bw)) "$rw" 4 && near $((4 * bh)) "$rh" 4 ||
   e2e_fail "previews: a-red ${rw}x$rh, c-blue ${bw}x$bh (expected a quarter of the size)"
 
 # --- A file that is no picture: the message, the previous preview stays, the dialog works on ----
 e2e_keys "$browser" Down
-sleep 0.7
+e2e_wait_until 20 "the browser reports that d-broken.jpg could not load" load_failure_shown
 read -r ew eh <<<"$(preview broken '#0000ff')"
-texts=$(labels)
 assert_contains "$texts" "Picture could not load." "labels on the broken file"
 assert_contains "$texts" "256x192" "image size kept from the previous preview"
 assert_eq "$bw $bh" "$ew $eh" "preview left standing under the message"
 e2e_keys "$browser" Up
-sleep 0.7
-texts=$(labels)
-[[ "$texts" != *"Picture could not load."* ]] || e2e_fail "the message stays on a good picture"
+e2e_wait_until 20 "the message goes away on a good picture" eval '! load_failure_shown'
+# Select below takes the entry whose preview is done: "loading..." has gone as well.
+e2e_wait_until 20 "the preview of c-blue.gif is done" eval '[[ "$(labels)" != *"loading..."* ]]'
 
 # --- Select: applied, the choice window comes back with the focus on Select Custom ---------------
 e2e_keys "$browser" Return
@@ -142,32 +149,33 @@ for ((n = 0; n < 40; n++)); do
   sleep 0.25
 done
 assert_eq "$(e2e_win_path "$pictures/c-blue.gif")" "$(current_file)" "CurrentFile after Select"
+# CurrentFile is written first; the change is done with when the buttons come back (750 ms
+# after it).
+wait_buttons_back
 assert_eq "256 192" "$(bmp_size "$bitmap")" "size of the converted c-blue.gif"
 assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$(e2e_win_path "$bitmap")"
 browser_window >/dev/null && e2e_fail "the browser is still shown after Select"
 assert_window "Murivale"
-sleep 1.5
 e2e_screenshot choice-after-select
 e2e_keys "$choice" space      # the focused button: "Select Custom Background"
 wait_browser
-read -r bw2 _ <<<"$(preview reopened-blue '#0000ff')"
-((bw2 > 0)) || e2e_fail "the reopened browser does not preview the applied c-blue.gif"
+wait_preview reopened-blue '#0000ff' "the reopened browser previews the applied c-blue.gif"
 
 # --- Cancel: nothing changes, the choice window comes back ----------------------------------------
 applied=$(md5sum <"$bitmap")
 e2e_keys "$browser" Up
-sleep 0.7
+wait_preview cancel-green '#00ff00' "Up previews b-green.bmp before Cancel"
 e2e_keys "$browser" Escape
-sleep 1
-browser_window >/dev/null && e2e_fail "the browser is still shown after Cancel"
+e2e_wait_until 20 "the browser goes away after Cancel" eval '! browser_window >/dev/null'
+wait_buttons_back
 assert_eq "$(e2e_win_path "$pictures/c-blue.gif")" "$(current_file)" "CurrentFile after Cancel"
 assert_eq "$applied" "$(md5sum <"$bitmap")" "wallpaper bitmap after Cancel"
 e2e_keys "$choice" space      # the focus is on "Select Custom Background" again
 wait_browser
-read -r bw3 _ <<<"$(preview after-cancel '#0000ff')"
-((bw3 > 0)) || e2e_fail "after Cancel the browser does not stand on the wallpaper in force"
+wait_preview after-cancel '#0000ff' "after Cancel the browser stands on the wallpaper in force"
 e2e_keys "$browser" Escape
-sleep 1
+e2e_wait_until 20 "the browser goes away after Cancel" eval '! browser_window >/dev/null'
+wait_buttons_back
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 15
 assert_eq 0 "$?" "exit code"

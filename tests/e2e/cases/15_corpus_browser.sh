@@ -41,43 +41,117 @@ reg_import <<EOF2
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 EOF2
 
+# The list of the visible picture browser (the visible window titled Murivale that holds a
+# list box), as a small Windows helper reads it: for every line on its input it answers
+# "COUNT SELECTED LOADING" (LOADING 1 while the browser shows "loading..."), "busy" when the
+# browser does not answer within half a second, "none" when no browser is shown. It runs for
+# the whole case (list_start), so that asking costs no program start.
+list_start() {
+  local exe=$E2E_WORK/list_probe.exe
+  cat >"$E2E_WORK/list_probe.c" <<'EOF2'
+#include <windows.h>
+#include <stdio.h>
+static HWND list;
+static int loading;
+static BOOL CALLBACK child(HWND h, LPARAM unused) {
+    wchar_t cls[32], text[32];
+    if (!IsWindowVisible(h)) return TRUE;
+    GetClassNameW(h, cls, 32);
+    if (!lstrcmpiW(cls, L"ListBox")) list = h;
+    if (!lstrcmpiW(cls, L"Static") && GetWindowTextW(h, text, 32) && !lstrcmpW(text, L"loading...")) loading = 1;
+    return TRUE;
+}
+static BOOL CALLBACK top(HWND h, LPARAM unused) {
+    wchar_t title[64];
+    if (!IsWindowVisible(h) || !GetWindowTextW(h, title, 64) || lstrcmpW(title, L"Murivale")) return TRUE;
+    loading = 0;
+    EnumChildWindows(h, child, 0);
+    return list == NULL;
+}
+int main(void) {
+    char line[64];
+    while (fgets(line, sizeof line, stdin)) {
+        DWORD_PTR count = 0, selected = 0;
+        list = NULL;
+        EnumWindows(top, 0);
+        if (!list) {
+            puts("none");
+        } else if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 500, &count) ||
+                   !SendMessageTimeoutW(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 500, &selected)) {
+            puts("busy");
+        } else {
+            printf("%d %d %d\n", (int)count, (int)selected, loading);
+        }
+        fflush(stdout);
+    }
+    return 0;
+}
+EOF2
+  x86_64-w64-mingw32-gcc -O1 -s -o "$exe" "$E2E_WORK/list_probe.c" >"$E2E_OUT/list-probe-build.log" 2>&1 ||
+    e2e_fail "cannot build the list probe (list-probe-build.log)"
+  coproc LISTP { "$(e2e_loader "$exe")" "$exe" 2>/dev/null; }
+  list_pid=$LISTP_PID
+  exec {list_out}<&"${LISTP[0]}" {list_in}>&"${LISTP[1]}"
+  eval "exec ${LISTP[0]}<&- ${LISTP[1]}>&-"
+  E2E_PIDS+=("$list_pid")
+}
+# list_state: asks the helper; sets list_answer ("COUNT SELECTED LOADING", busy or none).
+list_state() {
+  echo >&"$list_in" || return 1
+  IFS= read -r -t 30 -u "$list_out" list_answer || return 1
+  list_answer=${list_answer%$'\r'}
+}
+# list_done_at N: true when the browser stands on entry N and has done with its preview.
+list_done_at() {
+  list_state || return 1
+  E2E_WAIT_NOTE="list: $list_answer"
+  [[ "$list_answer" =~ ^[0-9]+\ $1\ 0$ ]]
+}
+
 e2e_start "$program/Murivale.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "Murivale" 60
 choice=$E2E_WINDOW
-read -r x y w h <<<"$(e2e_window_geometry "$choice")"
-border=$(((w - 161) / 2))
-client_x=$((x + border)); client_y=$((y + h - 137 - border))
-sleep 0.5
+choice_client "$choice"
+wait_buttons_back 60
 e2e_click $((client_x + 80)) $((client_y + 84))   # "Select Custom Background"
-browser=""
-for ((n = 0; n < 100; n++)); do
-  [ -n "$browser" ] && break
+shows_browser() {
+  local id bw
   for id in $(e2e_find_window "Murivale"); do
     read -r _ _ bw _ <<<"$(e2e_window_geometry "$id")"
-    ((bw > 300)) && browser=$id
+    ((bw > 300)) && { browser=$id; return 0; }
   done
-  sleep 0.1
-done
-[ -n "$browser" ] || e2e_fail "the picture browser is not shown"
+  return 1
+}
+e2e_wait_until 30 "the picture browser is shown" shows_browser
+e2e_wait_painted "$browser" 60
 
-# Down over every entry; the program must stay alive throughout.
+# The list as the browser holds it: its entries and the one it stands on.
+list_start
+e2e_wait_until 60 "the browser's list can be read" eval 'list_state && [[ "$list_answer" =~ ^[0-9]+\ -?[0-9]+\ 0$ ]]'
+read -r rows selected _ <<<"$list_answer"
+e2e_log "the list holds $rows entries ((None) included), the browser stands on entry $selected"
+
+# Down over every entry, each once the browser has taken the one before and done with its
+# preview; the program must stay alive throughout.
+downs=$((rows - 1 - selected))
 started=$(date +%s)
-for ((i = 1; i <= entries; i++)); do
+for ((i = 1; i <= downs; i++)); do
   e2e_keys "$browser" Down
-  sleep 0.1
+  E2E_WAIT_INTERVAL=0.02 e2e_wait_until 60 "the browser previews entry $((selected + i)) of $((rows - 1))" \
+    list_done_at $((selected + i))
   if ((i % 50 == 0)); then
     e2e_is_running "$pid" || e2e_fail "Murivale ended while previewing entry $i"
     e2e_screenshot "entry-$i"
   fi
 done
-e2e_log "pressed Down $entries times in $(($(date +%s) - started)) s"
+e2e_log "pressed Down $downs times in $(($(date +%s) - started)) s"
 e2e_is_running "$pid" || e2e_fail "Murivale ended during the previews"
 
 # The dialog still works: Esc goes back to the choice window, Esc again ends the program.
-sleep 2
 e2e_keys "$browser" Escape
-sleep 1
+e2e_wait_until 60 "the browser goes away after Esc" eval '! shows_browser'
+wait_buttons_back 60
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 60
 assert_eq 0 "$?" "exit code after previewing every corpus file"
