@@ -24,15 +24,15 @@ EOF
 # base bitmap of this case and no wallpaper.
 configure() {
   reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=""
 
-[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+[$(reg_section "$DESKTOP_KEY")]
 "Wallpaper"=""
 
-[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General]
+[$(reg_section "$SHELL_WALLPAPER_KEY")]
 "Wallpaper"=""
 EOF
 }
@@ -126,7 +126,7 @@ for version in win98 winxp; do
   rc=$?
   assert_eq 0 "$rc" "exit code of the logon run on $version"
   assert_file "$bitmap" "wallpaper bitmap of the logon run on $version"
-  current=$(e2e_reg_query 'HKCU\Software\Murivale' CurrentFile)
+  current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile)
   case "$current" in
     "$(e2e_win_path "$pictures")\\sunrise.jpg" | "$(e2e_win_path "$pictures")\\stripes.gif") ;;
     *) e2e_fail "CurrentFile after the logon run on $version: '$current'" ;;
@@ -137,7 +137,7 @@ done
 # Either value missing: "Configuration not found!" (no icon), then the program ends.
 for missing in BaseFile FolderPath; do
   configure "$pictures"
-  e2e_reg_delete 'HKCU\Software\Murivale' "$missing"
+  e2e_reg_delete "$MURIVALE_KEY" "$missing"
   e2e_start "$exe"
   pid=$E2E_LAST_PID
   error_box_check "no-$missing" 'Configuration not found!\n\nRun Tessaban.exe first!'
@@ -253,7 +253,7 @@ for ((n = 0; n < 100; n++)); do
   [ -f "$bitmap" ] && break
   sleep 0.1
 done
-assert_reg 'HKCU\Software\Murivale' CurrentFile "$(e2e_win_path "$folder")\\b.bmp"
+assert_reg "$MURIVALE_KEY" CurrentFile "$(e2e_win_path "$folder")\\b.bmp"
 wait_buttons_back   # 750 ms after the change; Esc needs them
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 15 >/dev/null

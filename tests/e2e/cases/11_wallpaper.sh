@@ -11,20 +11,20 @@ e2e_init "$@"
 # configure FOLDER [CURRENT]: the configuration for FOLDER (a Unix path); no wallpaper.
 configure() {
   reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=""
 
-[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+[$(reg_section "$DESKTOP_KEY")]
 "Wallpaper"=""
 
-[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General]
+[$(reg_section "$SHELL_WALLPAPER_KEY")]
 "Wallpaper"=""
 EOF
 }
 
-current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
+current_file() { e2e_reg_query "$MURIVALE_KEY" CurrentFile; }
 
 # bmp_size FILE: prints "WIDTH HEIGHT" of a well-formed Windows bitmap file (magic "BM", the
 # size field equal to the file's size, the pixel data inside the file); fails the case else.
@@ -72,9 +72,9 @@ screen_before=""
 # Pictures bigger than the screen are compared in the registry and the bitmap only.
 assert_applied() {
   local source=$1 w h sw sh shot
-  assert_reg 'HKCU\Software\Murivale' CurrentFile "$(e2e_win_path "$source")"
-  assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$(e2e_win_path "$bitmap")"
-  assert_reg 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper \
+  assert_reg "$MURIVALE_KEY" CurrentFile "$(e2e_win_path "$source")"
+  assert_reg "$DESKTOP_KEY" Wallpaper "$(e2e_win_path "$bitmap")"
+  assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper \
     "$(e2e_win_path "$bitmap")"
   read -r w h <<<"$(bmp_size "$bitmap")"
   read -r sw sh <<<"$(identify -format '%w %h\n' "$source" 2>/dev/null | head -n 1)"
@@ -293,11 +293,11 @@ e2e_wait_exit "$pid" 15 >/dev/null
 # read-only folder would still be writable). The message names the bitmap; the record and the
 # wallpaper values stay as they were, the buttons come back and nothing is left behind.
 reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$two")\\")
 EOF
 before_current=$(current_file)
-before_wallpaper=$(e2e_reg_query 'HKCU\Control Panel\Desktop' Wallpaper)
+before_wallpaper=$(e2e_reg_query "$DESKTOP_KEY" Wallpaper)
 rm -f "$bitmap"
 mkdir "$bitmap"
 start_by_hand
@@ -315,11 +315,11 @@ assert_contains "$windows" "$(e2e_win_path "$bitmap")" "message for the unwritab
 check_message_in_front "$windows" "unwritable bitmap"
 dismiss_message
 assert_eq "$before_current" "$(current_file)" "CurrentFile after the failed save"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$before_wallpaper"
+assert_reg "$DESKTOP_KEY" Wallpaper "$before_wallpaper"
 wait_buttons_back
 e2e_keys "$choice" Escape
 e2e_wait_exit "$pid" 15 >/dev/null
-leftovers=$(cd "$program" && ls -A | grep -v -x -e Murivale.exe -e "${USER}_Wallpaper.bmp")
+leftovers=$(cd "$program" && ls -A | grep -v -x -e Murivale.exe -e "${USER}${WALLPAPER_SUFFIX}")
 assert_eq "" "$leftovers" "files left in the program folder"
 
 e2e_pass

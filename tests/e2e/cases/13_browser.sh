@@ -7,7 +7,7 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
+current_file() { e2e_reg_query "$MURIVALE_KEY" CurrentFile; }
 
 # bmp_size FILE: "WIDTH HEIGHT" of a well-formed bitmap file (magic, size field); fails else.
 bmp_size() {
@@ -92,12 +92,12 @@ head -c 5000 /dev/urandom >"$pictures/d-broken.jpg"
 # The wallpaper in force is Murivale's own bitmap, made from b-green.bmp.
 cp "$pictures/b-green.bmp" "$bitmap"
 reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$pictures")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=$(reg_sz "$(e2e_win_path "$pictures/b-green.bmp")")
 
-[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Desktop\\General]
+[$(reg_section "$SHELL_WALLPAPER_KEY")]
 "Wallpaper"=$(reg_sz "$(e2e_win_path "$bitmap")")
 EOF
 
@@ -153,7 +153,7 @@ assert_eq "$(e2e_win_path "$pictures/c-blue.gif")" "$(current_file)" "CurrentFil
 # after it).
 wait_buttons_back
 assert_eq "256 192" "$(bmp_size "$bitmap")" "size of the converted c-blue.gif"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$(e2e_win_path "$bitmap")"
+assert_reg "$DESKTOP_KEY" Wallpaper "$(e2e_win_path "$bitmap")"
 browser_window >/dev/null && e2e_fail "the browser is still shown after Select"
 assert_window "Murivale"
 e2e_screenshot choice-after-select
