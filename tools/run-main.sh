@@ -140,6 +140,9 @@ desktop=$!
 timeout 30 xdotool search --sync --name '^shell - Wine desktop$' >/dev/null 2>&1 ||
   say "the Wine desktop window did not appear"
 shot before
+wallpaper_bmp=$dist/${USER}_Wallpaper.bmp
+bitmap_stamp() { stat -c '%i %Y %s' "$wallpaper_bmp" 2>/dev/null; }
+stamp_before=$(bitmap_stamp)
 say "running: $program_folder\\Murivale.exe /p %1 (as user $USER, up to $limit s)"
 wine explorer /desktop=shell,1024x768 "$program_folder\\Murivale.exe" /p %1 </dev/null >"$out/murivale.log" 2>&1 &
 launcher=$!
@@ -151,10 +154,27 @@ murivale_running() {
   done
   return 1
 }
+# murivale_started: Murivale's own process (not the launcher, whose command line names it too)
+# is running, or it has already written a new wallpaper bitmap.
+murivale_started() {
+  local pid
+  for pid in $(pgrep -f 'Murivale\.exe'); do
+    [ "$pid" = "$launcher" ] && continue
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qi 'explorer' && continue
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  [ "$(bitmap_stamp)" != "$stamp_before" ]
+}
 ended=0
 windows=""
-sleep 1
-for ((i = 10; i < limit * 10; i++)); do
+# The launcher may hand the program to the desktop and end before Murivale's process shows:
+# first wait until the run has begun.
+for ((i = 0; i < 100; i++)); do
+  murivale_started && break
+  sleep 0.1
+done
+((i < 100)) || say "Murivale was not seen to start within 10 s"
+for (( ; i < limit * 10; i++)); do
   if ! murivale_running && ! kill -0 "$launcher" 2>/dev/null; then
     ended=1
     break
@@ -182,7 +202,36 @@ launcher=""
 wine explorer /desktop=shell,1024x768 </dev/null >>"$out/desktop.log" 2>&1 &
 timeout 30 xdotool search --sync --name '^shell - Wine desktop$' >/dev/null 2>&1 ||
   say "the Wine desktop window did not appear"
-sleep 3   # let it paint the wallpaper
+# The desktop paints the wallpaper in its own time: the screen is looked at until the 64x64
+# square in its middle matches the bitmap's, which Wine's desktop centres (or puts at the top
+# left when it is larger than the screen); for at most 30 s.
+middle_shows_bitmap() {
+  local w h ax ay d
+  read -r w h <<<"$(identify -format '%w %h\n' "$wallpaper_bmp" 2>/dev/null | head -n 1)"
+  [ -n "$h" ] || return 1
+  ax=$(((1024 - w) / 2)) ay=$(((768 - h) / 2))
+  ((ax >= 0)) || ax=0
+  ((ay >= 0)) || ay=0
+  xwd -root -silent 2>/dev/null | convert xwd:- -crop 64x64+480+352 +repage -type TrueColor \
+    "png24:$work/shown-middle.png" 2>/dev/null || return 1
+  convert "bmp:$wallpaper_bmp" -crop "64x64+$((480 - ax))+$((352 - ay))" +repage -type TrueColor \
+    "png24:$work/wanted-middle.png" 2>/dev/null || return 1
+  d=$(compare -metric RMSE "$work/shown-middle.png" "$work/wanted-middle.png" null: 2>&1 |
+    sed 's/.*(\(.*\)).*/\1/')
+  awk -v d="$d" 'BEGIN { exit !(d < 0.03) }'
+}
+if [ -f "$wallpaper_bmp" ]; then
+  deadline=$((SECONDS + 30))
+  until middle_shows_bitmap; do
+    if ((SECONDS >= deadline)); then
+      say "the desktop did not show $wallpaper_bmp within 30 s"
+      break
+    fi
+    sleep 0.1
+  done
+else
+  say "no wallpaper bitmap to wait for on the desktop"
+fi
 shot desktop
 print_registry
 made=$(ls "$dist"/*_Wallpaper.bmp 2>/dev/null)
