@@ -67,6 +67,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export USER=${USER:-$(id -un)}   # the login name Wine reports
 # shellcheck source=tools/xvfb.sh
 . "$repo/tools/xvfb.sh"
+# shellcheck source=tools/layout.sh
+. "$repo/tools/layout.sh" || exit 1
 work=$(mktemp -d "${TMPDIR:-/tmp}/murivale-main.XXXXXX")
 export WINEPREFIX=$work/prefix
 launcher=""
@@ -101,28 +103,28 @@ folder="C:\\users\\$USER\\Pictures\\Murivale\\"
 program_folder=$(win_path "$dist")
 # The default ("base") background: the setup program would keep the wallpaper in place; this
 # fresh prefix has none, so it is a plain bitmap in the program folder.
-base_file="$program_folder\\${USER}_Base.bmp"
-convert -size 64x48 xc:'#3a6ea5' -type TrueColor "BMP3:$dist/${USER}_Base.bmp"
+base_file="$program_folder\\${USER}${BASE_SUFFIX}"
+convert -size 64x48 xc:'#3a6ea5' -type TrueColor "BMP3:$dist/${USER}${BASE_SUFFIX}"
 
 reg() { wine reg "$@" </dev/null >/dev/null 2>&1 || say "reg $* failed"; }
-reg add 'HKCU\Software\Murivale' /v FolderPath /t REG_SZ /d "$folder" /f
-reg add 'HKCU\Software\Murivale' /v BaseFile /t REG_SZ /d "$base_file" /f
-reg add 'HKCU\Software\Murivale' /v CurrentFile /t REG_SZ /d "" /f
-reg add 'HKCU\Software\Murivale' /v RunOnStartup /t REG_SZ /d 1 /f
-reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Murivale /t REG_SZ \
+reg add "$MURIVALE_KEY" /v FolderPath /t REG_SZ /d "$folder" /f
+reg add "$MURIVALE_KEY" /v BaseFile /t REG_SZ /d "$base_file" /f
+reg add "$MURIVALE_KEY" /v CurrentFile /t REG_SZ /d "" /f
+reg add "$MURIVALE_KEY" /v RunOnStartup /t REG_SZ /d 1 /f
+reg add "$RUN_KEY" /v "$RUN_VALUE" /t REG_SZ \
   /d "$program_folder\\Murivale.exe /p %1" /f
 wineserver -w
 
 print_registry() {
   {
-    echo "HKCU\\Software\\Murivale:"
-    wine reg query 'HKCU\Software\Murivale' </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (none)"
-    echo "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run:"
-    wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Murivale </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (none)"
-    echo "HKCU\\Control Panel\\Desktop:"
-    wine reg query 'HKCU\Control Panel\Desktop' /v Wallpaper </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (no Wallpaper)"
-    echo "HKCU\\Software\\Microsoft\\Internet Explorer\\Desktop\\General:"
-    wine reg query 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' /v Wallpaper </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (no Wallpaper)"
+    echo "$MURIVALE_KEY:"
+    wine reg query "$MURIVALE_KEY" </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (none)"
+    echo "$RUN_KEY:"
+    wine reg query "$RUN_KEY" /v "$RUN_VALUE" </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (none)"
+    echo "$DESKTOP_KEY:"
+    wine reg query "$DESKTOP_KEY" /v Wallpaper </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (no Wallpaper)"
+    echo "$SHELL_WALLPAPER_KEY:"
+    wine reg query "$SHELL_WALLPAPER_KEY" /v Wallpaper </dev/null 2>&1 | tr -d '\r' | grep REG_ || echo "    (no Wallpaper)"
   } | tee "$out/registry.txt"
 }
 
@@ -140,7 +142,7 @@ desktop=$!
 timeout 30 xdotool search --sync --name '^shell - Wine desktop$' >/dev/null 2>&1 ||
   say "the Wine desktop window did not appear"
 shot before
-wallpaper_bmp=$dist/${USER}_Wallpaper.bmp
+wallpaper_bmp=$dist/${USER}${WALLPAPER_SUFFIX}
 bitmap_stamp() { stat -c '%i %Y %s' "$wallpaper_bmp" 2>/dev/null; }
 stamp_before=$(bitmap_stamp)
 say "running: $program_folder\\Murivale.exe /p %1 (as user $USER, up to $limit s)"
@@ -234,11 +236,11 @@ else
 fi
 shot desktop
 print_registry
-made=$(ls "$dist"/*_Wallpaper.bmp 2>/dev/null)
+made=$(ls "$dist"/*"$WALLPAPER_SUFFIX" 2>/dev/null)
 if [ -n "$made" ]; then
   say "wallpaper bitmap(s) in the program folder: $made"
 else
-  say "no wallpaper bitmap (*_Wallpaper.bmp) in the program folder"
+  say "no wallpaper bitmap (*$WALLPAPER_SUFFIX) in the program folder"
 fi
 wineserver -k >/dev/null 2>&1
 

@@ -14,7 +14,7 @@ for program in Murivale Tessaban; do
   # Any visible window of the program's process counts here; what the windows hold is for the
   # cases that follow.
   e2e_wait_process_window "$pid"
-  sleep 1  # let it paint
+  e2e_wait_painted "$E2E_WINDOW" 30
   e2e_screenshot "$program"
   # Stop the program and the prefix's processes before the next one starts.
   wineserver -k >/dev/null 2>&1

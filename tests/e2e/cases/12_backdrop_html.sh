@@ -11,13 +11,13 @@ e2e_init "$@"
 
 configure() { # FOLDER
   reg_import <<EOF
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 "CurrentFile"=""
 EOF
 }
-current_file() { e2e_reg_query 'HKCU\Software\Murivale' CurrentFile; }
+current_file() { e2e_reg_query "$MURIVALE_KEY" CurrentFile; }
 
 # corner_colour: the colour of the screen's top-left corner, "R,G,B".
 corner_colour() {

@@ -67,7 +67,7 @@ current_file() {
   local file=$E2E_WORK/current.reg
   rm -f "$file"
   wine reg export "$MURIVALE_KEY" "$(e2e_win_path "$file")" /y </dev/null >/dev/null 2>&1 ||
-    e2e_fail "could not export HKCU\Software\Murivale"
+    e2e_fail "could not export $MURIVALE_KEY"
   iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' |
     sed -n 's/^"CurrentFile"="\(.*\)"$/\1/p' | sed 's/\\\\/\\/g; s/\\"/"/g'
 }

@@ -36,7 +36,7 @@ e2e_log "$entries corpus files in the folder"
 base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
 reg_import <<EOF2
-[HKEY_CURRENT_USER\\Software\\Murivale]
+[$(reg_section "$MURIVALE_KEY")]
 "FolderPath"=$(reg_sz "$(e2e_win_path "$pictures")\\")
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 EOF2

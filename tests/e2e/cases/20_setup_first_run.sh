@@ -36,7 +36,7 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 e2e_screenshot first-run
 dir=$(dir_list)
 assert_eq "sel=0" "$(cut -f5 <<<"$dir")" "highlighted entry of the folder tree"
@@ -62,14 +62,14 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 assert_eq "unchecked" "$(startup_box)" "logon box with RunOnStartup 0"
 
 # The About box: its title and text; Enter closes it and the setup window stays open.
 e2e_keys "$win" alt+a
 e2e_wait_window "About" 10
 about=$E2E_WINDOW
-sleep 0.5
+e2e_wait_painted "$about" 20
 e2e_screenshot about
 assert_eq 'Murivale and Tessaban\n\nCompatible with, as far as I know,\nthe Windows 9x operating systems,\nall Windows 2000 operating systems,\nand the Windows XP operating systems.\n\nCurrent Version:  1.25' \
   "$(msgbox_text About)" "text of the About box"
@@ -83,7 +83,7 @@ regain_keyboard "the About box"
 # Into the empty folder with the keyboard: the count turns 0, in red.
 focus_dir_list
 open_entry Empty
-wait_for "the count of C:\\Empty" test "$(image_count)" == 0
+wait_for "the count of C:\\Empty" eval 'test "$(image_count)" == 0'
 e2e_screenshot empty-folder
 assert_eq "red" "$(count_colour)" "colour of a count of 0"
 
@@ -92,7 +92,7 @@ before=$(reg_snapshot)
 e2e_keys alt+s
 e2e_wait_window "Error" 10
 error=$E2E_WINDOW
-sleep 0.3
+e2e_wait_painted "$error" 20
 e2e_screenshot no-images
 assert_eq "No valid image files found in folder" "$(msgbox_text Error)" "message for a folder without images"
 e2e_keys "$error" Return
@@ -106,6 +106,6 @@ e2e_keys "$win" Escape
 e2e_wait_no_window "$SETUP_TITLE" 10
 e2e_wait_exit "$pid" 15 >/dev/null
 assert_eq "$before" "$(reg_snapshot)" "registry after Esc"
-assert_no_file "$programs/ann_Base.bmp" "base bitmap after runs without a save"
+assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap after runs without a save"
 
 e2e_pass

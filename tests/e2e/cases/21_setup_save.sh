@@ -37,8 +37,8 @@ fi
 mkdir -p "$profile/Wallpapers"
 old_wallpaper=$profile/Wallpapers/Old\ Checkers.bmp
 cp "$E2E_REPO/samples/checkers.bmp" "$old_wallpaper"
-e2e_reg_set 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper '%USERPROFILE%\Wallpapers\Old Checkers.bmp'
-e2e_reg_set 'HKCU\Control Panel\Desktop' Wallpaper "$profile_win\\Wallpapers\\Old Checkers.bmp"
+e2e_reg_set "$SHELL_WALLPAPER_KEY" Wallpaper '%USERPROFILE%\Wallpapers\Old Checkers.bmp'
+e2e_reg_set "$DESKTOP_KEY" Wallpaper "$profile_win\\Wallpapers\\Old Checkers.bmp"
 
 # The setup, as a user does it: open Images with the keyboard, Holiday Pictures with a
 # double-click, tick the logon box, save.
@@ -47,16 +47,16 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 e2e_focus "$win"
 focus_dir_list
 open_entry Images
 assert_eq "$(printf 'C:\\\nImages\nArchive\nHoliday Pictures')" "$(dir_entries)" "folder tree in C:\\Images"
 open_entry_by_mouse "Holiday Pictures"
-wait_for "the count of the pictures" test "$(image_count)" == "${#samples[@]}"
+wait_for "the count of the pictures" eval 'test "$(image_count)" == "${#samples[@]}"'
 assert_eq "black" "$(count_colour)" "colour of the count of the pictures"
 e2e_keys "$win" alt+r
-wait_for "the logon box to be checked" test "$(startup_box)" == checked
+wait_for "the logon box to be checked" eval 'test "$(startup_box)" == checked'
 e2e_screenshot before-save
 e2e_keys "$win" alt+s
 e2e_wait_no_window "$SETUP_TITLE" 15
@@ -65,15 +65,15 @@ assert_no_window "Error"
 e2e_log "setup and save took $((SECONDS - t0)) s"
 
 # What the save wrote.
-base_file="$program_folder\\ann_Base.bmp"
+base_file="$program_folder\\ann${BASE_SUFFIX}"
 assert_reg "$MURIVALE_KEY" FolderPath 'C:\Images\Holiday Pictures\'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
 assert_reg "$MURIVALE_KEY" CurrentFile "$base_file"
 assert_reg "$MURIVALE_KEY" RunOnStartup 1
-assert_reg "$RUN_KEY" Murivale "$program_folder\\Murivale.exe /p %1"
+assert_reg "$RUN_KEY" "$RUN_VALUE" "$program_folder\\Murivale.exe /p %1"
 
 # The base bitmap is a Windows bitmap holding the old wallpaper's picture, pixel for pixel.
-base=$programs/ann_Base.bmp
+base=$programs/ann${BASE_SUFFIX}
 assert_file "$base" "base bitmap"
 assert_eq "BM" "$(head -c 2 "$base")" "signature of the base bitmap"
 # bmp_size FILE: the size of a Windows bitmap (any of its header versions), "not a bitmap" else.
@@ -84,16 +84,36 @@ assert_eq "0" "$differing" "pixels of the base bitmap that differ from the old w
 
 # The logon: the entry is started exactly as stored, the way the system starts it, on a desktop
 # that shows the wallpaper.
-desktop_shot() { # NAME: a fresh desktop as at logon, and its screenshot
+# middle_shows PICTURE: true when the 64x64 square in the middle of the screen matches that
+# square of PICTURE as Wine's desktop places it: centred, or at the top left when it is larger
+# than the screen. Sets E2E_WAIT_NOTE to the difference.
+middle_shows() {
+  local w h ax ay d
+  read -r w h <<<"$(identify -format '%w %h\n' "$1" 2>/dev/null | head -n 1)"
+  [ -n "$h" ] || return 1
+  ax=$(((1024 - w) / 2)) ay=$(((768 - h) / 2))
+  ((ax >= 0)) || ax=0
+  ((ay >= 0)) || ay=0
+  xwd -root -silent 2>/dev/null | convert xwd:- -crop 64x64+480+352 +repage -type TrueColor \
+    "png24:$E2E_WORK/shown-middle.png" 2>/dev/null || return 1
+  convert "$1" -crop "64x64+$((480 - ax))+$((352 - ay))" +repage -type TrueColor \
+    "png24:$E2E_WORK/wanted-middle.png" 2>/dev/null || return 1
+  d=$(compare -metric RMSE "$E2E_WORK/shown-middle.png" "$E2E_WORK/wanted-middle.png" null: 2>&1 |
+    sed 's/.*(\(.*\)).*/\1/')
+  E2E_WAIT_NOTE="difference $d"
+  awk -v d="$d" 'BEGIN { exit !(d < 0.03) }'
+}
+desktop_shot() { # NAME PICTURE: a fresh desktop as at logon, and its screenshot once it shows PICTURE
   wine explorer /desktop=shell,1024x768 </dev/null >>"$E2E_OUT/desktop.log" 2>&1 &
   E2E_PIDS+=($!)
   e2e_wait_window "shell - Wine desktop" 30
-  sleep 3
+  # The desktop paints its wallpaper in its own time.
+  e2e_wait_until 30 "the desktop shows $(basename "$2") in its middle" middle_shows "$2"
   e2e_screenshot "$1"
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
 }
-desktop_shot desktop-before-logon
+desktop_shot desktop-before-logon "$old_wallpaper"
 t0=$SECONDS
 e2e_start_desktop 1024x768 "$PROBE" runlogon
 e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
@@ -101,17 +121,17 @@ e2e_log "the logon run took $((SECONDS - t0)) s"
 assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
 wineserver -w >/dev/null 2>&1
 
-wallpaper="$program_folder\\ann_Wallpaper.bmp"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$wallpaper"
-assert_reg 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper "$wallpaper"
+wallpaper="$program_folder\\ann${WALLPAPER_SUFFIX}"
+assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper"
+assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper "$wallpaper"
 current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
 chosen=${current#C:\\Images\\Holiday Pictures\\}
 [ "$chosen" != "$current" ] && [[ " ${samples[*]} " == *" $chosen "* ]] ||
   e2e_fail "CurrentFile after the logon run names no picture of the folder: '$current'"
 e2e_log "the logon run chose $chosen"
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
-assert_reg "$RUN_KEY" Murivale "$program_folder\\Murivale.exe /p %1"
-converted=$programs/ann_Wallpaper.bmp
+assert_reg "$RUN_KEY" "$RUN_VALUE" "$program_folder\\Murivale.exe /p %1"
+converted=$programs/ann${WALLPAPER_SUFFIX}
 assert_file "$converted" "converted wallpaper"
 size=$(identify -format '%wx%h' "$E2E_REPO/samples/$chosen" 2>/dev/null)
 assert_eq "$size" "$(bmp_size "$converted")" "size of the converted wallpaper"
@@ -119,7 +139,7 @@ assert_eq "$size" "$(bmp_size "$converted")" "size of the converted wallpaper"
 # The next desktop shows the chosen picture, centred and not scaled: the middle of the screen
 # matches the picture's pixels there, and not the old wallpaper. Wine's desktop puts a picture
 # larger than the screen at the top left instead of cropping its middle.
-desktop_shot desktop-after-logon
+desktop_shot desktop-after-logon "$converted"
 square() { # FILE LEFT TOP OUT: the 64x64 square of a picture at LEFT,TOP
   convert "$1" -crop "64x64+$2+$3" +repage -type TrueColor "png24:$4"
 }

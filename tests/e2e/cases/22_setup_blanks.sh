@@ -50,13 +50,13 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 e2e_focus "$win"
 focus_dir_list
 open_entry Wallpapers
-wait_for "the count of C:\\Wallpapers" test "$(image_count)" == "${#samples[@]}"
+wait_for "the count of C:\\Wallpapers" eval 'test "$(image_count)" == "${#samples[@]}"'
 e2e_keys "$win" alt+r
-wait_for "the logon box to be checked" test "$(startup_box)" == checked
+wait_for "the logon box to be checked" eval 'test "$(startup_box)" == checked'
 e2e_keys "$win" alt+s
 e2e_wait_no_window "$SETUP_TITLE" 15
 e2e_wait_exit "$pid" 15 >/dev/null
@@ -97,13 +97,13 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 assert_eq "Wallpapers" "$(dir_highlighted)" "folder shown when the window opens"
 assert_eq "${#samples[@]}" "$(image_count)" "count of the configured folder"
 assert_eq "checked" "$(startup_box)" "logon box with RunOnStartup 1"
 e2e_screenshot second-open
 e2e_keys "$win" alt+r
-wait_for "the logon box to be unchecked" test "$(startup_box)" == unchecked
+wait_for "the logon box to be unchecked" eval 'test "$(startup_box)" == unchecked'
 e2e_keys "$win" alt+s
 e2e_wait_no_window "$SETUP_TITLE" 15
 e2e_wait_exit "$pid" 15 >/dev/null

@@ -19,7 +19,7 @@ drive_c=$(e2e_drive_c)
 programs=$drive_c/Tools/Murivale
 program_folder='C:\Tools\Murivale'
 install_programs "$programs"
-base_file="$program_folder\\ann_Base.bmp"
+base_file="$program_folder\\ann${BASE_SUFFIX}"
 logon_command="$program_folder\\Murivale.exe /p %1"
 
 mkdir -p "$drive_c/One" "$drive_c/Two" "$drive_c/Old"
@@ -41,7 +41,7 @@ e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
 e2e_wait_window "$SETUP_TITLE"
 win=$E2E_WINDOW
-wait_for "the image count" test -n "$(image_count)"
+wait_for "the image count" eval 'test -n "$(image_count)"'
 e2e_screenshot opened-after-folder-gone
 assert_eq 'C:\' "$(dir_highlighted)" "folder shown when the configured one is gone"
 assert_eq "unchecked" "$(startup_box)" "logon box after the repair"
@@ -49,7 +49,7 @@ assert_reg "$MURIVALE_KEY" FolderPath ""
 assert_reg "$MURIVALE_KEY" BaseFile ""
 assert_reg "$MURIVALE_KEY" CurrentFile ""
 assert_reg "$MURIVALE_KEY" RunOnStartup 0
-assert_reg "$RUN_KEY" Murivale "$logon_command"
+assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
 e2e_log "opening with the folder gone took $((SECONDS - t0)) s"
 
 # expect_refusal NAME TEXT: Alt+S brings an Error box with TEXT (or text containing it, when TEXT
@@ -59,7 +59,7 @@ expect_refusal() {
   before=$(reg_snapshot)
   e2e_keys "$win" alt+s
   e2e_wait_window "Error" 10
-  sleep 0.3
+  e2e_wait_painted "$E2E_WINDOW" 20
   e2e_screenshot "$1"
   text=$(msgbox_text Error)
   if [[ "$2" == \** ]]; then
@@ -79,7 +79,7 @@ expect_refusal() {
 e2e_focus "$win"
 focus_dir_list
 open_entry One
-wait_for "the count of C:\\One" test "$(image_count)" == 1
+wait_for "the count of C:\\One" eval 'test "$(image_count)" == 1'
 assert_eq "red" "$(count_colour)" "colour of a count of 1"
 expect_refusal one-image "Only one valid image file found in folder"
 
@@ -87,17 +87,17 @@ expect_refusal one-image "Only one valid image file found in folder"
 focus_dir_list
 open_entry 'C:\'
 open_entry Two
-wait_for "the count of C:\\Two" test "$(image_count)" == 2
+wait_for "the count of C:\\Two" eval 'test "$(image_count)" == 2'
 assert_eq "black" "$(count_colour)" "colour of a count of 2"
 
 # The wallpaper in place exists but is no picture: the save stops with a message naming it.
-e2e_reg_set 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper 'C:\Old\broken.jpg'
+e2e_reg_set "$SHELL_WALLPAPER_KEY" Wallpaper 'C:\Old\broken.jpg'
 expect_refusal unreadable-wallpaper '*C:\Old\broken.jpg'
-assert_no_file "$programs/ann_Base.bmp" "base bitmap after the refused save"
+assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap after the refused save"
 
 # A read-only program folder: the base bitmap cannot be written, the save stops with a message.
 # (For root, who may write anyway, the folder is also made immutable.)
-e2e_reg_delete 'HKCU\Software\Microsoft\Internet Explorer\Desktop\General' Wallpaper
+e2e_reg_delete "$SHELL_WALLPAPER_KEY" Wallpaper
 immutable=0
 make_writable() {
   ((immutable)) && chattr -i "$programs" 2>/dev/null
@@ -113,8 +113,8 @@ if touch "$programs/.probe" 2>/dev/null; then
   rm -f "$programs/.probe"
   e2e_log "SKIPPED: the program folder cannot be made read-only here (no chattr +i)"
 else
-  expect_refusal read-only-folder '*C:\Tools\Murivale\ann_Base.bmp'
-  assert_no_file "$programs/ann_Base.bmp" "base bitmap in the read-only folder"
+  expect_refusal read-only-folder "*C:\\Tools\\Murivale\\ann${BASE_SUFFIX}"
+  assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap in the read-only folder"
 fi
 make_writable
 
@@ -129,9 +129,9 @@ assert_reg "$MURIVALE_KEY" FolderPath 'C:\Two\'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
 assert_reg "$MURIVALE_KEY" CurrentFile "$base_file"
 assert_reg "$MURIVALE_KEY" RunOnStartup 0
-assert_reg "$RUN_KEY" Murivale "$logon_command"
-assert_file "$programs/ann_Base.bmp" "blank base bitmap"
-assert_eq "BM" "$(head -c 2 "$programs/ann_Base.bmp")" "signature of the blank base bitmap"
-assert_eq "1" "$(identify -format '%k' "$programs/ann_Base.bmp" 2>/dev/null)" "colours in the blank base bitmap"
+assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
+assert_file "$programs/ann${BASE_SUFFIX}" "blank base bitmap"
+assert_eq "BM" "$(head -c 2 "$programs/ann${BASE_SUFFIX}")" "signature of the blank base bitmap"
+assert_eq "1" "$(identify -format '%k' "$programs/ann${BASE_SUFFIX}" 2>/dev/null)" "colours in the blank base bitmap"
 
 e2e_pass

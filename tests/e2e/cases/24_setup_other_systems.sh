@@ -29,15 +29,15 @@ save_on() {
   pid=$E2E_LAST_PID
   e2e_wait_window "$SETUP_TITLE"
   win=$E2E_WINDOW
-  wait_for "the image count" test -n "$(image_count)"
+  wait_for "the image count" eval 'test -n "$(image_count)"'
   e2e_focus "$win"
   if [ "$(dir_highlighted)" != Pictures ]; then
     focus_dir_list
     open_entry Pictures
   fi
-  wait_for "the count of C:\\Pictures" test "$(image_count)" == 2
+  wait_for "the count of C:\\Pictures" eval 'test "$(image_count)" == 2'
   [ "$(startup_box)" == checked ] || e2e_keys "$win" alt+r
-  wait_for "the logon box to be checked" test "$(startup_box)" == checked
+  wait_for "the logon box to be checked" eval 'test "$(startup_box)" == checked'
   e2e_keys "$win" alt+s
   e2e_wait_no_window "$SETUP_TITLE" 15
   e2e_wait_exit "$pid" 15 >/dev/null

@@ -30,8 +30,8 @@ e2e_prefix winxp
 e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
 installer_locations
 
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-config_key='HKCU\Software\Murivale'
+run_key="$RUN_KEY"
+config_key="$MURIVALE_KEY"
 uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Murivale'
 tessaban_title='Tessaban - Setup Program for Murivale'
 start_menu=$(e2e_drive_c)/users/$user/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Murivale
@@ -70,11 +70,15 @@ save_in_tessaban() {
   e2e_start "$(unix_path "$1\\Tessaban.exe")"
   local pid=$E2E_LAST_PID
   e2e_wait_window "$tessaban_title"
-  sleep 1
-  e2e_keys "$E2E_WINDOW" alt+r
-  sleep 0.5
+  local win=$E2E_WINDOW unticked
+  e2e_wait_painted "$win" 30
+  unticked=$(e2e_region_sum $(e2e_window_geometry "$win")) || e2e_fail "cannot read the screen"
+  e2e_keys "$win" alt+r
+  # The box shows its tick: the window changes, then holds still.
+  e2e_wait_until 20 "Tessaban ($2) ticks the logon box" e2e_region_changed "$unticked" $(e2e_window_geometry "$win")
+  e2e_wait_painted "$win" 30
   e2e_screenshot "tessaban-$2"
-  e2e_keys "$E2E_WINDOW" alt+s
+  e2e_keys "$win" alt+s
   e2e_wait_no_window "$tessaban_title" 20
   e2e_wait_exit "$pid" 20 >/dev/null || true
   wineserver -w
@@ -85,8 +89,8 @@ logon_entry="$default_dir\\Murivale.exe /p %1"
 assert_reg "$run_key" Murivale "$logon_entry"
 assert_reg "$config_key" RunOnStartup 1
 assert_reg "$config_key" FolderPath "$folder"
-assert_reg "$config_key" BaseFile "$default_dir\\${user}_Base.bmp"
-assert_file "$dir_unix/${user}_Base.bmp" "the base bitmap in the program folder"
+assert_reg "$config_key" BaseFile "$default_dir\\${user}${BASE_SUFFIX}"
+assert_file "$dir_unix/${user}${BASE_SUFFIX}" "the base bitmap in the program folder"
 
 # --- The logon ----------------------------------------------------------------------------------
 # Wine's boot program, run plainly on a fresh session, starts the Run entries as Windows does at
@@ -96,9 +100,9 @@ wineserver -w
 E2E_LOG_SEQ=$((E2E_LOG_SEQ + 1))
 timeout 60 wineboot </dev/null >"$E2E_OUT/wine-$E2E_LOG_SEQ-wineboot.log" 2>&1
 wineserver -w
-wallpaper_bmp="$default_dir\\${user}_Wallpaper.bmp"
-assert_file "$dir_unix/${user}_Wallpaper.bmp" "the wallpaper bitmap made at logon"
-assert_reg 'HKCU\Control Panel\Desktop' Wallpaper "$wallpaper_bmp"
+wallpaper_bmp="$default_dir\\${user}${WALLPAPER_SUFFIX}"
+assert_file "$dir_unix/${user}${WALLPAPER_SUFFIX}" "the wallpaper bitmap made at logon"
+assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper_bmp"
 current=$(e2e_reg_query "$config_key" CurrentFile) || e2e_fail "CurrentFile is missing after the logon"
 case "$current" in
   sunrise.jpg | stripes.gif | "${folder}sunrise.jpg" | "${folder}stripes.gif") ;;
@@ -108,7 +112,7 @@ e2e_log "the logon run applied $current"
 
 # --- Silent removal: the configuration stays --------------------------------------------------
 uninstall "$default_dir"
-for f in Murivale.exe Tessaban.exe Uninstall.exe ReadMe.txt "${user}_Wallpaper.bmp" "${user}_Base.bmp"; do
+for f in Murivale.exe Tessaban.exe Uninstall.exe ReadMe.txt "${user}${WALLPAPER_SUFFIX}" "${user}${BASE_SUFFIX}"; do
   assert_no_file "$dir_unix/$f" "after the removal, $f"
 done
 assert_no_file "$dir_unix" "after the removal, the program folder"
@@ -128,7 +132,7 @@ assert_reg "$uninst_key" InstallLocation "$blank_dir"
 save_in_tessaban "$blank_dir" blank-folder
 # Tessaban quotes a path with a blank; the uninstaller knows that form as its own too.
 assert_reg "$run_key" Murivale "\"$blank_dir\\Murivale.exe\" /p %1"
-assert_file "$(unix_path "$blank_dir")/${user}_Base.bmp" "the base bitmap in the folder with a blank"
+assert_file "$(unix_path "$blank_dir")/${user}${BASE_SUFFIX}" "the base bitmap in the folder with a blank"
 uninstall "$blank_dir" /PURGE
 assert_no_file "$(unix_path "$blank_dir")" "after the removal, the folder with a blank"
 assert_no_reg "$run_key" Murivale

@@ -68,10 +68,10 @@ for dpi in 96 120 144; do
   mkdir -p "$program_dir/Images"
   cp "$E2E_DIST/Murivale.exe" "$E2E_DIST/Tessaban.exe" "$program_dir/"
   cp "$E2E_REPO"/samples/*.jpg "$E2E_REPO"/samples/*.gif "$program_dir/Images/"
-  e2e_reg_set 'HKCU\Software\Murivale' FolderPath 'C:\Murivale\Images\'
-  e2e_reg_set 'HKCU\Software\Murivale' BaseFile 'C:\Murivale\Images\sunrise.jpg'
-  e2e_reg_set 'HKCU\Software\Murivale' CurrentFile 'sunrise.jpg'
-  e2e_reg_set 'HKCU\Software\Murivale' RunOnStartup 0
+  e2e_reg_set "$MURIVALE_KEY" FolderPath 'C:\Murivale\Images\'
+  e2e_reg_set "$MURIVALE_KEY" BaseFile 'C:\Murivale\Images\sunrise.jpg'
+  e2e_reg_set "$MURIVALE_KEY" CurrentFile 'sunrise.jpg'
+  e2e_reg_set "$MURIVALE_KEY" RunOnStartup 0
   wineserver -w
 
   # The choice window.
@@ -79,8 +79,9 @@ for dpi in 96 120 144; do
   pid=$E2E_LAST_PID
   e2e_wait_window Murivale
   # The browser is made (hidden) during start-up and has the same title: once start-up has
-  # settled, the one window shown is the choice window.
-  sleep 1.5
+  # settled (the choice window has painted and holds still), the one window shown is the
+  # choice window.
+  e2e_wait_painted "$E2E_WINDOW" 30
   choice=$(e2e_find_window Murivale)
   [ "$(echo "$choice" | wc -w)" == 1 ] ||
     e2e_fail "at $dpi dpi, $(echo "$choice" | wc -w) windows titled Murivale are shown after start-up"
@@ -101,11 +102,15 @@ for dpi in 96 120 144; do
     sleep 0.1
   done
   [ -n "$browser" ] || e2e_fail "the browser did not open at $dpi dpi"
-  sleep 1
+  e2e_wait_painted "$browser" 30
   check_clipped_client "$browser" "the browser" "${browser_twips[@]}" "$dpi"
   # The last image of the list, so that the preview and the image size are shown too.
+  listed=$(e2e_region_sum $(e2e_window_geometry "$browser")) || e2e_fail "cannot read the screen"
   e2e_keys "$browser" End
-  sleep 2
+  # The last entry is selected and previewed: the browser changes, then holds still.
+  e2e_wait_until 20 "the browser takes End at $dpi dpi" \
+    e2e_region_changed "$listed" $(e2e_window_geometry "$browser")
+  e2e_wait_painted "$browser" 30
   shot_window "$browser" "murivale-browser-${dpi}dpi"
   wineserver -k
   e2e_wait_exit "$pid" 15 >/dev/null || true
@@ -116,7 +121,7 @@ for dpi in 96 120 144; do
   pid=$E2E_LAST_PID
   e2e_wait_window 'Tessaban - Setup Program for Murivale'
   tessaban=$E2E_WINDOW
-  sleep 1
+  e2e_wait_painted "$tessaban" 30
   read -r _ _ tw th <<<"$(e2e_window_geometry "$tessaban")"
   want_w=$(px "${tessaban_twips[0]}" "$dpi")
   want_h=$(px "${tessaban_twips[1]}" "$dpi")
