@@ -66,13 +66,13 @@ static BOOL CALLBACK control(HWND h, LPARAM top) {
     return TRUE;
 }
 int wmain(int argc, wchar_t **argv) {
-    if (argc == 2 && !lstrcmpW(argv[1], L"runlogon")) {
+    if (argc == 4 && !lstrcmpW(argv[1], L"runlogon")) {
         wchar_t command[4096];
         DWORD size = sizeof command, code = 1;
         STARTUPINFOW si = {sizeof si};
         PROCESS_INFORMATION pi;
-        if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                         L"Murivale", RRF_RT_REG_SZ, NULL, command, &size)) return 3;
+        if (RegGetValueW(HKEY_CURRENT_USER, argv[2], argv[3], RRF_RT_REG_SZ, NULL, command, &size))
+            return 3;
         if (!CreateProcessW(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
             printf("cannot start: error %lu\n", GetLastError());
             return 4;

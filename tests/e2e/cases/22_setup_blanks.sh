@@ -74,7 +74,7 @@ same_picture "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/night-grid.jpeg" "
 
 # The logon, from the entry exactly as stored.
 t0=$SECONDS
-e2e_start_desktop 1024x768 "$PROBE" runlogon
+e2e_start_desktop 1024x768 "$PROBE" runlogon "${RUN_KEY#HKCU\\}" "$RUN_VALUE"
 e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
 e2e_log "the logon run took $((SECONDS - t0)) s"
 assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
