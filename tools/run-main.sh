@@ -207,21 +207,7 @@ timeout 30 xdotool search --sync --name '^shell - Wine desktop$' >/dev/null 2>&1
 # The desktop paints the wallpaper in its own time: the screen is looked at until the 64x64
 # square in its middle matches the bitmap's, which Wine's desktop centres (or puts at the top
 # left when it is larger than the screen); for at most 30 s.
-middle_shows_bitmap() {
-  local w h ax ay d
-  read -r w h <<<"$(identify -format '%w %h\n' "$wallpaper_bmp" 2>/dev/null | head -n 1)"
-  [ -n "$h" ] || return 1
-  ax=$(((1024 - w) / 2)) ay=$(((768 - h) / 2))
-  ((ax >= 0)) || ax=0
-  ((ay >= 0)) || ay=0
-  xwd -root -silent 2>/dev/null | convert xwd:- -crop 64x64+480+352 +repage -type TrueColor \
-    "png24:$work/shown-middle.png" 2>/dev/null || return 1
-  convert "bmp:$wallpaper_bmp" -crop "64x64+$((480 - ax))+$((352 - ay))" +repage -type TrueColor \
-    "png24:$work/wanted-middle.png" 2>/dev/null || return 1
-  d=$(compare -metric RMSE "$work/shown-middle.png" "$work/wanted-middle.png" null: 2>&1 |
-    sed 's/.*(\(.*\)).*/\1/')
-  awk -v d="$d" 'BEGIN { exit !(d < 0.03) }'
-}
+middle_shows_bitmap() { xvfb_middle_shows "$wallpaper_bmp" "$work"; }
 if [ -f "$wallpaper_bmp" ]; then
   deadline=$((SECONDS + 30))
   until middle_shows_bitmap; do

@@ -317,29 +317,20 @@ e2e_screen_pixel() {
 }
 
 # e2e_window_settled ID: true when the window's rectangle on screen holds more than one colour
-# and shows the same as at the previous call for the same window and rectangle: it has been
-# painted and nothing is changing it any more. Keeps its last look in E2E_SETTLED_LAST.
+# and shows the same as at the previous call for the same rectangle (e2e_region_settled): it has
+# been painted and nothing is changing it any more.
 E2E_SETTLED_LAST=""
 e2e_window_settled() {
-  local geo x y w h look
+  local geo
   geo=$(e2e_window_geometry "$1") || return 1
-  read -r x y w h <<<"$geo"
-  look=$(xwd -root -silent 2>/dev/null |
-    convert xwd:- -crop "${w}x$h+$x+$y" +repage -format '%k %#' info: 2>/dev/null) || return 1
-  look="$1 $geo $look"
-  E2E_WAIT_NOTE="${look#* * * * * }"
-  E2E_WAIT_NOTE="${E2E_WAIT_NOTE%% *} colours"
-  if [ "$look" != "$E2E_SETTLED_LAST" ]; then
-    E2E_SETTLED_LAST=$look
-    return 1
-  fi
-  [ "${E2E_WAIT_NOTE%% *}" -gt 1 ]
+  # shellcheck disable=SC2086 # the geometry is four numbers
+  e2e_region_settled $geo
 }
 
 # e2e_region_settled X Y WIDTH HEIGHT: true when that rectangle of the screen holds more than
 # one colour and shows the same as at the previous call for the same rectangle: the part of a
 # window that is there has been painted and holds still (for windows with parts that change by
-# themselves). Shares E2E_SETTLED_LAST with e2e_window_settled.
+# themselves). Keeps its last look in E2E_SETTLED_LAST.
 e2e_region_settled() {
   local look
   look=$(xwd -root -silent 2>/dev/null |
