@@ -17,8 +17,13 @@ inline constexpr wchar_t kRegDesktopWallpaper[] =
 inline constexpr wchar_t kRegControlPanelWallpaper[] =
     L"HKEY_CURRENT_USER\\Control Panel\\Desktop\\Wallpaper";
 
-// The path of the wallpaper in place: the shell's value, or where that is empty (as on
-// Windows 7 and later), the Control Panel's. The empty text when neither names one.
-std::wstring ReadDesktopWallpaper(WinApi& api);
+// The path of the wallpaper in place, for the user `userName`:
+// - the shell's value, or where that is empty (as on Windows 7 and later), the Control Panel's;
+// - but when the shell's value names Murivale's own bitmap (it ends in the user's bitmap name)
+//   and the Control Panel's names another file, the user has changed the wallpaper since, in a
+//   way that writes only the Control Panel's value (the settings of Windows 7 and later), and
+//   the Control Panel's value is the wallpaper in place.
+// The empty text when neither names one.
+std::wstring ReadDesktopWallpaper(WinApi& api, const std::wstring& userName);
 
 }  // namespace common

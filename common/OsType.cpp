@@ -15,6 +15,7 @@ constexpr std::uint8_t kNtServer = 3;
 constexpr std::uint16_t kSuiteEnterprise = 2;
 
 constexpr std::uint32_t kExtendedRecordSize = 156;
+constexpr std::uint32_t kPlainRecordSize = 148;
 
 // The 9x releases differ only by minor version (95, 98, Me); the major is not examined.
 std::wstring ClassifyWindows9x(const OsVersionInfoEx& info) {
@@ -96,6 +97,17 @@ std::wstring GetOSType(WinApi& api) {
     info.dwOSVersionInfoSize = kExtendedRecordSize;
     const int result = api.GetVersionExA(info);
     return ClassifyOS(result, info);
+}
+
+bool IsWindows9xFamily(WinApi& api) {
+    for (const std::uint32_t size : {kExtendedRecordSize, kPlainRecordSize}) {
+        OsVersionInfoEx info{};
+        info.dwOSVersionInfoSize = size;
+        if (api.GetVersionExA(info) == 1) {
+            return info.dwPlatformId == kPlatformWindows || info.dwPlatformId == kPlatformWin32s;
+        }
+    }
+    return false;
 }
 
 }  // namespace common

@@ -26,4 +26,10 @@ std::wstring ClassifyOS(int callResult, const OsVersionInfoEx& info);
 // Queries the version with the extended record (156 bytes) and classifies it.
 std::wstring GetOSType(WinApi& api);
 
+// Whether the system is of the Windows 95/98/Me family (or older). Unlike GetOSType this knows
+// every NT release, 2000 to 11, as NT, whatever release number it reports: it asks with the
+// extended record and, where a system refuses that, with the plain one (148 bytes). When both
+// queries fail the system is taken for NT, the only family that still runs the programs.
+bool IsWindows9xFamily(WinApi& api);
+
 }  // namespace common

@@ -32,7 +32,7 @@ std::optional<std::wstring> SourceImage(const SessionState& state, const std::ws
     return state.FolderPath + fileName;
 }
 
-// Converts the image into the user's wallpaper bitmap and points the wallpaper values at it.
+// Converts the image into the user's wallpaper bitmap; returns the bitmap's path.
 std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source) {
     const SessionState& state = program.state;
     frmBack& back = *program.backdrop;
@@ -49,21 +49,23 @@ std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source
         throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
                              " could not be written: " + error.what());
     }
-    common::RegWriteValue(program.api, kRegDesktopWallpaper, path);
-    common::RegWriteValue(program.api, kRegControlPanelWallpaper, path);
     return path;
 }
 
-// Deletes the user's wallpaper bitmap and empties the wallpaper values. A bitmap that is not
-// there is no failure: the wallpaper is removed all the same.
+// Deletes the user's wallpaper bitmap. A bitmap that is not there is no failure: the wallpaper is
+// removed all the same.
 void RemoveConvertedBitmap(Program& program) {
     const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), program.state.UserName);
     if (program.api.FileExists(path) && !program.api.RemoveFile(path)) {
         throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
                              " is in use and cannot be deleted.");
     }
-    common::RegWriteValue(program.api, kRegDesktopWallpaper, L"");
-    common::RegWriteValue(program.api, kRegControlPanelWallpaper, L"");
+}
+
+// Both wallpaper values name `path` (the empty text: no wallpaper).
+void PointWallpaperValuesAt(common::WinApi& api, const std::wstring& path) {
+    common::RegWriteValue(api, kRegDesktopWallpaper, path);
+    common::RegWriteValue(api, kRegControlPanelWallpaper, path);
 }
 
 }  // namespace
@@ -75,16 +77,10 @@ std::wstring ConvertedWallpaperPath(const std::wstring& appPath, const std::wstr
 void ApplyWallpaper(Program& program, const std::wstring& fileName) {
     SessionState& state = program.state;
     common::WinApi& api = program.api;
-    // What is recorded now, to put back if the wallpaper cannot be changed: the record must
-    // always name what the screen shows.
-    const std::wstring recordedField = state.CurrentFile;
-    const std::wstring recordedValue = common::RegReadValue(api, kRegCurrentFile);
-
-    state.CurrentFile = fileName;
     const common::Handle iconView = FindDesktopIconView(api);
-    common::RegWriteValue(api, kRegCurrentFile,
-                          state.ChoiceMode == kChoiceDefault ? fileName
-                                                             : state.FolderPath + fileName);
+    // The record changes only once the new bitmap is in place, so that a run ended at any moment
+    // (a forced log-off, a power cut) leaves the record naming the picture the bitmap holds. A
+    // change that fails leaves both as they were.
     std::wstring wallpaper;
     try {
         if (const auto source = SourceImage(state, fileName)) {
@@ -93,10 +89,13 @@ void ApplyWallpaper(Program& program, const std::wstring& fileName) {
             RemoveConvertedBitmap(program);
         }
     } catch (const std::exception& error) {
-        state.CurrentFile = recordedField;
-        common::RegWriteValue(api, kRegCurrentFile, recordedValue);
         throw WallpaperError(error.what());
     }
+    state.CurrentFile = fileName;
+    common::RegWriteValue(api, kRegCurrentFile,
+                          state.ChoiceMode == kChoiceDefault ? fileName
+                                                             : state.FolderPath + fileName);
+    PointWallpaperValuesAt(api, wallpaper);
 
     api.SystemParametersInfoA(common::kSpiSetDeskWallpaper, 0, wallpaper,
                               common::kSpifUpdateIniFile | common::kSpifSendWinIniChange);

@@ -118,11 +118,11 @@ void frmBG::FindCurrentWallpaper() {
     SessionState& state = State();
     // The wallpaper on screen is Murivale's own bitmap when its name ends in the user's bitmap
     // name; the image it was made from is then the one Murivale recorded.
-    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
+    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api(), state.UserName);
     const std::wstring ownBitmap = common::WallpaperBitmapName(state.UserName);
     state.CurrentFile = common::EndsWith(wallpaper, ownBitmap)
                             ? common::RegReadValue(Api(), kRegCurrentFile)
-                            : common::ReadDesktopWallpaper(Api());
+                            : wallpaper;
     const std::wstring systemDrive = state.WindowsDir.substr(0, 2);
     state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemRoot%", state.WindowsDir);
     state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemDrive%", systemDrive);

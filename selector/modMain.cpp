@@ -3,9 +3,11 @@
 #include <chrono>
 #include <random>
 
+#include "selector/frmBG.h"
 #include "selector/frmBack.h"
 #include "selector/frmLoad.h"
 #include "selector/frmSel.h"
+#include "toolkit/App.h"
 
 namespace selector {
 namespace {
@@ -29,11 +31,30 @@ Program::~Program() = default;
 
 Program& Murivale() { return *g_program; }
 
+namespace {
+
+// An error that escaped an event handler. A logon run must never wait on a dialog: it ends
+// there, with the wallpaper as it is. Started by hand, the user is told and the window goes on.
+void ReportUnexpectedError(const std::wstring& what) {
+    Program& program = Murivale();
+    if (program.state.IsLogonRun()) {
+        if (program.choice) program.choice->Unload();
+        return;
+    }
+    tk::MsgBox(L"The action could not be completed:\r\n\r\n" + what, tk::kMbIconStop, kAppTitle);
+}
+
+}  // namespace
+
 void StartProgram(common::WinApi& api) {
     g_program.reset();
     g_program = std::make_unique<Program>(api);
+    tk::SetEventErrorHandler(ReportUnexpectedError);
 }
 
-void EndProgram() { g_program.reset(); }
+void EndProgram() {
+    tk::SetEventErrorHandler(nullptr);
+    g_program.reset();
+}
 
 }  // namespace selector

@@ -76,50 +76,41 @@ frmConfig::frmConfig()
 // --- Opening ------------------------------------------------------------------------------------
 
 void frmConfig::Form_Load() {
-    loading_ = true;
-    const bool opened = OpenFolders();
-    loading_ = false;
-    if (!opened) {
-        RecoveryA();
-        return;
-    }
+    SetupState& state = State();
+    common::GetLoginName(Api(), Hwnd(), state.ProfileDir, state.UserName);
+    state.OSType = common::GetOSType(Api());
+    ShowFolder(L"C:\\");
+    std::wstring buffer(1024, L'\0');
+    Api().GetWindowsDirectoryA(buffer, 1024);
+    state.WindowsDir = common::BeforeFirstNul(buffer);
+    const std::wstring folder = common::RegReadValue(Api(), kRegFolderPath);
+    // A configured folder that cannot be reached now (a drive unplugged, a share offline, a
+    // folder deleted) is shown as C:\, and the configuration stays as it is: only a save
+    // replaces it.
+    if (!folder.empty() && !ShowFolder(folder)) ShowFolder(L"C:\\");
     const std::optional<std::int16_t> runOnStartup =
         ParseInt16(common::RegReadValue(Api(), kRegRunOnStartup));
     if (!runOnStartup) {
-        RecoveryB();
+        // No configuration yet, or an unreadable option: it is recorded as "off".
+        common::RegWriteValue(Api(), kRegRunOnStartup, L"0");
         return;
     }
     chkStartup.SetChecked(*runOnStartup == 1);
 }
 
-// Who the user is, the system, and the folders; false when the configured folder (or C:\)
-// cannot be shown.
-bool frmConfig::OpenFolders() {
-    SetupState& state = State();
+// Moves the folder list to `folder` while the window opens; false, and nothing shown of it,
+// when the folder cannot be listed.
+bool frmConfig::ShowFolder(const std::wstring& folder) {
+    loading_ = true;
+    bool shown = true;
     try {
-        common::GetLoginName(Api(), Hwnd(), state.ProfileDir, state.UserName);
-        state.OSType = common::GetOSType(Api());
-        dirPath.SetPath(L"C:\\");
-        std::wstring buffer(1024, L'\0');
-        Api().GetWindowsDirectoryA(buffer, 1024);
-        state.WindowsDir = common::BeforeFirstNul(buffer);
-        const std::wstring folder = common::RegReadValue(Api(), kRegFolderPath);
-        if (!folder.empty()) dirPath.SetPath(folder);
-        return true;
+        dirPath.SetPath(folder);
     } catch (const std::exception&) {
-        return false;
+        shown = false;
     }
+    loading_ = false;
+    return shown;
 }
-
-// The configured folder is gone: the configuration that depends on it is emptied.
-void frmConfig::RecoveryA() {
-    common::RegWriteValue(Api(), kRegFolderPath, L"");
-    common::RegWriteValue(Api(), kRegBaseFile, L"");
-    common::RegWriteValue(Api(), kRegCurrentFile, L"");
-    RecoveryB();
-}
-
-void frmConfig::RecoveryB() { common::RegWriteValue(Api(), kRegRunOnStartup, L"0"); }
 
 // --- The folder ---------------------------------------------------------------------------------
 
@@ -146,7 +137,7 @@ int frmConfig::ScanChosenFolder() {
 void frmConfig::dirPath_Change() {
     const int count = ScanChosenFolder();
     lblImages.SetCaption(common::DecimalText(count));
-    lblImages.SetForeColor(count >= 2 ? tk::kBlack : tk::kRed);
+    lblImages.SetForeColor(count >= 2 ? tk::kButtonText : tk::kRed);
 }
 
 // --- Buttons ------------------------------------------------------------------------------------
@@ -173,7 +164,10 @@ void frmConfig::cmdSet_Click() {
         return;
     }
     state.BaseFile = WallpaperInPlace();
-    if (state.OSType == common::kOsWin2k && !PreserveBaseBitmap()) return;
+    // Every NT release keeps its own copy of the wallpaper: the file the registry names may be
+    // one the system rewrites at each wallpaper change (Windows 8 and later), or none at all.
+    // The 9x family records the path as given.
+    if (!common::IsWindows9xFamily(Api()) && !PreserveBaseBitmap()) return;
     SaveSettings();
     Unload();
 }
@@ -181,7 +175,7 @@ void frmConfig::cmdSet_Click() {
 // The wallpaper now on the desktop; when that is Murivale's own converted bitmap, the image it
 // was made from.
 std::wstring frmConfig::WallpaperInPlace() {
-    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api());
+    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api(), State().UserName);
     const std::wstring ownBitmap = tk::App::Path() + L"\\" + common::WallpaperBitmapName(State().UserName);
     return wallpaper == ownBitmap ? common::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
 }

@@ -31,9 +31,7 @@ protected:
     void Form_Load() override;
 
 private:
-    bool OpenFolders();
-    void RecoveryA();
-    void RecoveryB();
+    bool ShowFolder(const std::wstring& folder);
     void dirPath_Change();
     void cmdSet_Click();
     void cmdCancel_Click();

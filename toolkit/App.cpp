@@ -1,5 +1,7 @@
 #include "toolkit/App.h"
 
+#include "common/Text.h"
+
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
 
@@ -7,16 +9,39 @@ namespace tk {
 namespace {
 
 int g_mousePointer = kPointerDefault;
+EventErrorHandler g_eventErrorHandler;
+bool g_reportingEventError = false;
 
 WindowSystem& Windows() { return CurrentPlatform().windows; }
 ProcessServices& Process() { return CurrentPlatform().process; }
 
 }  // namespace
 
+void SetEventErrorHandler(EventErrorHandler handler) { g_eventErrorHandler = std::move(handler); }
+
+void ReportEventError(const char* what) noexcept {
+    if (g_reportingEventError) return;
+    g_reportingEventError = true;
+    try {
+        const std::wstring text = what ? common::FromUtf8(what) : std::wstring(L"Unknown error.");
+        if (g_eventErrorHandler) {
+            g_eventErrorHandler(text);
+        } else {
+            MsgBox(L"The action could not be completed:\r\n\r\n" + text, kMbIconStop,
+                   App::Title());
+        }
+    } catch (...) {
+        // Nothing more can be told: the program goes on as the handler left it.
+    }
+    g_reportingEventError = false;
+}
+
 int Run(Form& startForm) {
     // The start form's load handler decides what happens: it may unload the form at once, or
     // show it itself. A form still loaded and hidden afterwards is shown, as a start form is.
-    startForm.Load();
+    if (!RunGuarded([&startForm] { startForm.Load(); }) && !startForm.IsLoaded()) {
+        return 1;
+    }
     if (startForm.IsLoaded() && !startForm.IsVisible()) startForm.Show();
     if (LoadedFormCount() > 0) Windows().RunLoop();
     return 0;

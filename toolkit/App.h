@@ -2,6 +2,8 @@
 // program's identity, running-instance detection, and the event loop.
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <string>
 
 #include "toolkit/Types.h"
@@ -13,6 +15,31 @@ class Form;
 // Runs the program on the platform installed (Platform.h): loads `startForm` (its Form_Load
 // decides what is shown) and dispatches events until no form is loaded. Returns the exit code.
 int Run(Form& startForm);
+
+// Errors that escape an event handler (a click, a timer, a paint, a list's selection, a form's
+// load) never reach the system's window procedure: the backend runs every handler through
+// RunGuarded, which hands what escaped to the program's error handler. The default one shows a
+// single message box with the program's title; the window goes on working. An error that comes
+// while a report is being shown is dropped, so a failing paint cannot pile up message boxes.
+using EventErrorHandler = std::function<void(const std::wstring& what)>;
+// Installs `handler`; an empty one puts the default back.
+void SetEventErrorHandler(EventErrorHandler handler);
+// Reports an escaped error as above (`what` is nullptr for an error of no known kind). Never
+// throws.
+void ReportEventError(const char* what) noexcept;
+// Runs `handler`; true when it returned, false when an error escaped it (and was reported).
+template <typename Handler>
+bool RunGuarded(Handler&& handler) noexcept {
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& error) {
+        ReportEventError(error.what());
+    } catch (...) {
+        ReportEventError(nullptr);
+    }
+    return false;
+}
 
 // Modal message box. `style` combines buttons and icon as the system numbers them.
 int MsgBox(const std::wstring& text, int style, const std::wstring& title);

@@ -33,7 +33,12 @@ void Form::Load() {
     for (Control* control : controls_) {
         if (control->Kind() == ControlKind::Timer) static_cast<Timer*>(control)->Arm();
     }
-    Form_Load();
+    try {
+        Form_Load();
+    } catch (...) {
+        loading_ = false;  // the form stays loaded as far as its handler got
+        throw;
+    }
     loading_ = false;
 }
 

@@ -82,6 +82,7 @@ bool FakeWinApi::Rect::operator==(const Rect& other) const {
 
 void FakeWinApi::Log(const std::wstring& call) {
     calls.push_back(call);
+    if (onCall) onCall(call);
 }
 
 std::vector<std::wstring> FakeWinApi::CallsTo(const std::wstring& name) const {
@@ -100,6 +101,7 @@ std::vector<std::wstring> FakeWinApi::CallsTo(const std::wstring& name) const {
 void FakeWinApi::SetVersion(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
                             std::uint8_t productType, std::uint16_t suiteMask) {
     versionResult = 1;
+    refuseExtendedRecord = false;
     version = common::OsVersionInfoEx{};
     version.dwPlatformId = platform;
     version.dwMajorVersion = major;
@@ -112,6 +114,7 @@ int FakeWinApi::GetVersionExA(common::OsVersionInfoEx& info) {
     Log(Call(L"GetVersionExA", {Number(info.dwOSVersionInfoSize)}));
     versionSizeSeen = info.dwOSVersionInfoSize;
     const std::uint32_t size = info.dwOSVersionInfoSize;
+    if (refuseExtendedRecord && size == sizeof(common::OsVersionInfoEx)) return 0;
     info = version;
     info.dwOSVersionInfoSize = size;
     return versionResult;

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,7 +38,10 @@ public:
     // --- answers ------------------------------------------------------------------------------
     // GetVersionExA copies `version` into the caller's record (keeping the caller's size field)
     // and returns `versionResult`. `versionSizeSeen` holds the size field the caller set.
+    // With `refuseExtendedRecord` a query with the 156-byte record fails (returns 0, writes
+    // nothing), as the 9x documentation says those systems do.
     int versionResult = 1;
+    bool refuseExtendedRecord = false;
     common::OsVersionInfoEx version{};
     std::optional<std::uint32_t> versionSizeSeen;
     // Sets the version answer to a successful query of the given release.
@@ -66,6 +70,9 @@ public:
 
     // --- call log -----------------------------------------------------------------------------
     std::vector<std::wstring> calls;
+    // Called with each call as it is logged, before it takes effect: a test can look at the
+    // files at the moment of a registry write.
+    std::function<void(const std::wstring& call)> onCall;
     // The logged calls of one function, e.g. CallsTo(L"RegSetString").
     std::vector<std::wstring> CallsTo(const std::wstring& name) const;
 

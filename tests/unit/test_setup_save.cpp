@@ -358,16 +358,20 @@ TEST_F(SetupSave, NoWallpaperFileGivesABlankBaseBitmapReplacingTheOldOne) {
     }
 }
 
-TEST_F(SetupSave, OtherSystemsRecordTheWallpaperPathAsReadAndWriteNoBitmap) {
+// The 9x family records the wallpaper path as given, placeholders and all, and writes no bitmap;
+// whether its version query takes the extended record or only the plain one.
+TEST_F(SetupSave, Windows9xRecordsTheWallpaperPathAsReadAndWritesNoBitmap) {
     struct System {
         const char* name;
         std::function<void(fakes::FakeWinApi&)> set;
     };
     const System systems[] = {
-        {"9x", [](fakes::FakeWinApi& a) { a.SetVersion(1, 4, 10); }},
-        {"NT 4", [](fakes::FakeWinApi& a) { a.SetVersion(2, 4, 0, 1); }},
-        {"later release", [](fakes::FakeWinApi& a) { a.SetVersion(2, 6, 0, 1); }},
-        {"failed query", [](fakes::FakeWinApi& a) { a.versionResult = 0; }},
+        {"98, extended record", [](fakes::FakeWinApi& a) { a.SetVersion(1, 4, 10); }},
+        {"Me, plain record only",
+         [](fakes::FakeWinApi& a) {
+             a.SetVersion(1, 4, 90);
+             a.refuseExtendedRecord = true;
+         }},
     };
     const std::optional<std::wstring> wallpapers[] = {
         L"%SystemRoot%\\Web\\Wallpaper\\Bliss.bmp", L"%USERPROFILE%\\me.jpg",
@@ -396,6 +400,55 @@ TEST_F(SetupSave, OtherSystemsRecordTheWallpaperPathAsReadAndWriteNoBitmap) {
                                      Set(setup::kRegCurrentFile, base),
                                  }));
             EXPECT_FALSE(Exists(kBase));
+        }
+    }
+}
+
+// Every NT release keeps the wallpaper as the base bitmap, whatever number its version query
+// gives (Tessaban runs without the compatibility layer Murivale needs there): on Windows 8 and
+// later the registry often names the system's own converted copy, a JPEG without extension that
+// the system rewrites at the next wallpaper change, and a plain-colour desktop names none. A
+// save always leaves a configuration Murivale can use.
+TEST_F(SetupSave, EveryNtReleaseKeepsItsOwnCopyOfTheWallpaper) {
+    constexpr wchar_t kTranscoded[] =
+        L"C:\\Users\\alice\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
+    struct System {
+        const char* name;
+        std::function<void(fakes::FakeWinApi&)> set;
+    };
+    const System systems[] = {
+        {"NT 4", [](fakes::FakeWinApi& a) { a.SetVersion(2, 4, 0, 1); }},
+        {"Vista", [](fakes::FakeWinApi& a) { a.SetVersion(2, 6, 0, 1); }},
+        {"10", [](fakes::FakeWinApi& a) { a.SetVersion(2, 10, 0, 1); }},
+        {"10 as a server", [](fakes::FakeWinApi& a) { a.SetVersion(2, 10, 0, 3); }},
+        {"a failed query", [](fakes::FakeWinApi& a) { a.versionResult = 0; }},
+    };
+    const tk::Bitmap meadow = Picture(6, 4, 0x40A040);
+    for (const System& system : systems) {
+        for (const bool plainColour : {false, true}) {
+            SCOPED_TRACE(std::string(system.name) + (plainColour ? ", plain colour" : ", picture"));
+            Fresh();
+            system.set(*api);
+            AddImages(L"C:\\Pics", 2);
+            if (!plainColour) {
+                AddImage(kTranscoded, meadow);
+                api->SetString(setup::kRegControlPanelWallpaper, kTranscoded);
+            } else {
+                api->SetString(setup::kRegControlPanelWallpaper, L"");
+                api->SetString(setup::kRegDesktopWallpaper, L"");
+            }
+            Open();
+            OpenFolderInList(L"C:\\Pics");
+            Save();
+
+            ExpectSaved();
+            EXPECT_EQ(api->String(setup::kRegBaseFile), kBase);
+            EXPECT_EQ(api->String(setup::kRegCurrentFile), kBase);
+            if (plainColour) {
+                ExpectBlankBitmap(kBase);
+            } else {
+                ExpectSamePicture(kBase, meadow);
+            }
         }
     }
 }
@@ -768,5 +821,46 @@ TEST_F(SetupSave, ShellWallpaperValueWinsOverControlPanelAndOwnBitmapCountsInEit
         Save();
         ExpectSaved();
         EXPECT_EQ(api->String(setup::kRegBaseFile), c.baseFile);
+    }
+}
+
+// The default background is the wallpaper that came last, whether Murivale applied it or the
+// user picked it in the settings of Windows 7 and later (which write the Control Panel's value
+// alone), in either order.
+TEST_F(SetupSave, DefaultBackgroundIsTheLastWallpaperSetWhetherByMurivaleOrInTheSettings) {
+    constexpr wchar_t kCat[] = L"C:\\Users\\alice\\Pictures\\cat.jpg";
+    const tk::Bitmap cat = Picture(5, 3, 0x0A0B0C);
+    const tk::Bitmap sea = Picture(3, 5, 0x0D0E0F);
+    struct Order {
+        const char* what;
+        bool murivaleFirst;
+        const tk::Bitmap* expected;
+    };
+    for (const Order& order : {Order{"Murivale first", true, &cat}, Order{"settings first", false, &sea}}) {
+        SCOPED_TRACE(order.what);
+        Fresh();
+        api->SetVersion(2, 10, 0, 1);
+        AddImages(L"C:\\Pics", 2);
+        AddImage(kCat, cat);
+        AddImage(L"D:\\Pics\\sea.jpg", sea);
+        const auto murivaleApplies = [&] {
+            api->SetString(setup::kRegCurrentFile, L"D:\\Pics\\sea.jpg");
+            api->SetString(setup::kRegDesktopWallpaper, kOwnBitmap);
+            api->SetString(setup::kRegControlPanelWallpaper, kOwnBitmap);
+        };
+        const auto userPicksInSettings = [&] { api->SetString(setup::kRegControlPanelWallpaper, kCat); };
+        if (order.murivaleFirst) {
+            murivaleApplies();
+            userPicksInSettings();
+        } else {
+            userPicksInSettings();
+            murivaleApplies();
+        }
+        Open();
+        OpenFolderInList(L"C:\\Pics");
+        Save();
+        ExpectSaved();
+        EXPECT_EQ(api->String(setup::kRegBaseFile), kBase);
+        ExpectSamePicture(kBase, *order.expected);
     }
 }

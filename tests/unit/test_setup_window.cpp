@@ -21,7 +21,8 @@ class SetupWindow : public TessabanTest {};
 class SetupConfig : public TessabanTest {};
 
 constexpr tk::Color kRedText = 255;
-constexpr tk::Color kBlackText = 0;
+// The count of two or more is drawn in the scheme's text colour (black in the standard one).
+constexpr tk::Color kSchemeText = tk::kButtonText;
 
 // --- Opening -------------------------------------------------------------------------------------
 
@@ -49,7 +50,7 @@ TEST_F(SetupWindow, FirstRunShowsDriveCWithItsCountAndOnlyResetsTheLogonOption) 
     EXPECT_EQ(form->dirPath.Path(), L"C:\\");
     EXPECT_EQ(state().FolderPath, L"C:\\");
     EXPECT_EQ(form->lblImages.Caption(), L"3");
-    EXPECT_EQ(form->lblImages.ForeColor(), kBlackText);
+    EXPECT_EQ(form->lblImages.ForeColor(), kSchemeText);
     EXPECT_FALSE(form->chkStartup.Checked());
     EXPECT_EQ(Changes(), (std::vector<std::wstring>{Set(setup::kRegRunOnStartup, L"0")}));
     EXPECT_EQ(state().UserName, L"alice");
@@ -108,54 +109,81 @@ TEST_F(SetupConfig, ConfiguredFolderIsShownAndNothingIsWritten) {
     EXPECT_EQ(form->dirPath.Path(), L"D:\\Pics");
     EXPECT_EQ(state().FolderPath, L"D:\\Pics\\");
     EXPECT_EQ(form->lblImages.Caption(), L"4");
-    EXPECT_EQ(form->lblImages.ForeColor(), kBlackText);
+    EXPECT_EQ(form->lblImages.ForeColor(), kSchemeText);
     EXPECT_TRUE(form->chkStartup.Checked());
     EXPECT_TRUE(Changes().empty());
     EXPECT_TRUE(hl::MessageBoxes().empty());
 }
 
-// Whatever keeps the configured folder from being shown empties the configuration that depends
-// on it; the logon entry is not the window's business and stays.
-TEST_F(SetupConfig, UnusableConfiguredFolderEmptiesTheConfigurationAndKeepsTheLogonEntry) {
+// A configured folder that cannot be reached when the window opens (a drive unplugged, a share
+// offline, a folder deleted) is no reason to forget the configuration: the window shows C:\
+// silently, the logon option as stored, and nothing is written unless the user saves.
+TEST_F(SetupConfig, UnreachableConfiguredFolderShowsDriveCAndWritesNothing) {
     const wchar_t* const folders[] = {
         L"D:\\Gone\\",          // deleted since the last save
         L"D:\\Pics\\Gone\\",    // deleted, parent still there
-        L"Q:\\Pics\\",          // a drive that is not there
+        L"Q:\\Pics\\",          // a drive that is not there (unplugged)
         L"Pics\\",              // no drive at all
         L"C:\\a.jpg\\",         // a file, not a folder
     };
     for (const wchar_t* folder : folders) {
-        SCOPED_TRACE(common::ToUtf8(folder));
-        Fresh();
-        MakeFolder(L"D:\\Pics");
-        AddImage(L"C:\\a.jpg");
-        AddImage(L"C:\\b.jpg");
-        api->SetString(setup::kRegFolderPath, folder);
-        api->SetString(setup::kRegBaseFile, L"C:\\Tools\\alice_Base.bmp");
-        api->SetString(setup::kRegCurrentFile, L"D:\\Gone\\sea.jpg");
-        api->SetString(setup::kRegRunOnStartup, L"1");
-        api->SetString(setup::kRegLogonEntry, L"C:\\Tools\\Murivale.exe /p %1");
-        Open();
+        for (const bool ticked : {true, false}) {
+            SCOPED_TRACE(common::ToUtf8(folder) + (ticked ? " ticked" : " unticked"));
+            Fresh();
+            MakeFolder(L"D:\\Pics");
+            AddImage(L"C:\\a.jpg");
+            AddImage(L"C:\\b.jpg");
+            api->SetString(setup::kRegFolderPath, folder);
+            api->SetString(setup::kRegBaseFile, L"C:\\Tools\\alice_Base.bmp");
+            api->SetString(setup::kRegCurrentFile, L"D:\\Gone\\sea.jpg");
+            api->SetString(setup::kRegRunOnStartup, ticked ? L"1" : L"0");
+            api->SetString(setup::kRegLogonEntry, L"C:\\Tools\\Murivale.exe /p %1");
+            Open();
 
-        EXPECT_TRUE(hl::IsShown(*form));
-        EXPECT_TRUE(hl::MessageBoxes().empty());
-        EXPECT_EQ(Changes(), (std::vector<std::wstring>{
-                                 Set(setup::kRegFolderPath, L""),
-                                 Set(setup::kRegBaseFile, L""),
-                                 Set(setup::kRegCurrentFile, L""),
-                                 Set(setup::kRegRunOnStartup, L"0"),
-                             }));
-        EXPECT_EQ(api->String(setup::kRegLogonEntry), L"C:\\Tools\\Murivale.exe /p %1");
-        EXPECT_EQ(form->dirPath.Path(), L"C:\\");
-        EXPECT_EQ(form->lblImages.Caption(), L"2");
-        EXPECT_EQ(form->lblImages.ForeColor(), kBlackText);
-        EXPECT_FALSE(form->chkStartup.Checked());
+            EXPECT_TRUE(hl::IsShown(*form));
+            EXPECT_TRUE(hl::MessageBoxes().empty());
+            EXPECT_TRUE(Changes().empty());
+            EXPECT_EQ(form->dirPath.Path(), L"C:\\");
+            EXPECT_EQ(state().FolderPath, L"C:\\");
+            EXPECT_EQ(form->lblImages.Caption(), L"2");
+            EXPECT_EQ(form->lblImages.ForeColor(), kSchemeText);
+            EXPECT_EQ(form->chkStartup.Checked(), ticked);
+
+            form->cmdCancel.OnUserPress();
+            EXPECT_FALSE(form->IsLoaded());
+            EXPECT_TRUE(Changes().empty());
+            EXPECT_EQ(api->String(setup::kRegFolderPath), folder);
+            EXPECT_EQ(api->String(setup::kRegRunOnStartup), ticked ? L"1" : L"0");
+        }
     }
 }
 
+// After such an opening a save writes the whole configuration, and an unticked box still
+// removes the logon entry that the stored option says was written.
+TEST_F(SetupConfig, SaveAfterAnUnreachableFolderWritesTheWholeConfiguration) {
+    api->SetString(setup::kRegFolderPath, L"Q:\\Pics\\");
+    api->SetString(setup::kRegBaseFile, L"C:\\Tools\\alice_Base.bmp");
+    api->SetString(setup::kRegCurrentFile, L"Q:\\Pics\\sea.jpg");
+    api->SetString(setup::kRegRunOnStartup, L"1");
+    api->SetString(setup::kRegLogonEntry, L"C:\\Tools\\Murivale.exe /p %1");
+    AddImages(L"C:\\Pics", 2);
+    Open();
+    ASSERT_TRUE(form->chkStartup.Checked());
+    OpenFolderInList(L"C:\\Pics");
+    form->chkStartup.SetChecked(false);
+    Save();
+
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(api->String(setup::kRegFolderPath), L"C:\\Pics\\");
+    EXPECT_EQ(api->String(setup::kRegBaseFile), L"C:\\Tools\\alice_Base.bmp");
+    EXPECT_EQ(api->String(setup::kRegRunOnStartup), L"0");
+    EXPECT_FALSE(api->HasValue(setup::kRegLogonEntry));
+}
+
 // The configured folder is there when the list moves to it but gone when its files are listed.
-TEST_F(SetupConfig, ConfiguredFolderVanishingWhileOpeningEmptiesTheConfiguration) {
+TEST_F(SetupConfig, ConfiguredFolderVanishingWhileOpeningShowsDriveCAndWritesNothing) {
     Configure(L"D:\\Pics\\", 2, L"1");
+    AddImage(L"C:\\a.jpg");
     api->SetString(setup::kRegLogonEntry, L"C:\\Tools\\Murivale.exe /p %1");
     form = std::make_unique<setup::frmConfig>();
     const std::function<void()> handler = form->dirPath.Change;
@@ -167,29 +195,21 @@ TEST_F(SetupConfig, ConfiguredFolderVanishingWhileOpeningEmptiesTheConfiguration
 
     EXPECT_TRUE(hl::IsShown(*form));
     EXPECT_TRUE(hl::MessageBoxes().empty());
-    EXPECT_EQ(Changes(), (std::vector<std::wstring>{
-                             Set(setup::kRegFolderPath, L""),
-                             Set(setup::kRegBaseFile, L""),
-                             Set(setup::kRegCurrentFile, L""),
-                             Set(setup::kRegRunOnStartup, L"0"),
-                         }));
-    EXPECT_FALSE(form->chkStartup.Checked());
-    EXPECT_EQ(api->String(setup::kRegLogonEntry), L"C:\\Tools\\Murivale.exe /p %1");
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_EQ(form->dirPath.Path(), L"C:\\");
+    EXPECT_EQ(form->lblImages.Caption(), L"1");
+    EXPECT_TRUE(form->chkStartup.Checked());
 }
 
-TEST_F(SetupConfig, NoDriveCStillOpensTheWindowWithTheConfigurationEmptied) {
+TEST_F(SetupConfig, NoDriveCStillOpensTheWindowAndWritesNothing) {
     Configure();
     hl::ClearDriveMappings();
     hl::MapDrive(L'D', (temp.path() / "D").string());
     Open();
     EXPECT_TRUE(hl::IsShown(*form));
     EXPECT_TRUE(hl::MessageBoxes().empty());
-    EXPECT_EQ(Changes(), (std::vector<std::wstring>{
-                             Set(setup::kRegFolderPath, L""),
-                             Set(setup::kRegBaseFile, L""),
-                             Set(setup::kRegCurrentFile, L""),
-                             Set(setup::kRegRunOnStartup, L"0"),
-                         }));
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_EQ(form->dirPath.Path(), L"D:\\Pics");
     EXPECT_FALSE(form->chkStartup.Checked());
 }
 
@@ -266,8 +286,8 @@ TEST_F(SetupWindow, CountIsRedBelowTwoAndBlackFromTwo) {
         int images;
         tk::Color colour;
     };
-    for (const Case c : {Case{0, kRedText}, Case{1, kRedText}, Case{2, kBlackText},
-                         Case{7, kBlackText}}) {
+    for (const Case c : {Case{0, kRedText}, Case{1, kRedText}, Case{2, kSchemeText},
+                         Case{7, kSchemeText}}) {
         SCOPED_TRACE(c.images);
         Fresh();
         MakeFolder(L"C:\\Pics");
@@ -374,7 +394,7 @@ TEST_F(SetupWindow, MoreImagesThanA16BitCountHoldsAreCountedInFull) {
     api->SetVersion(1, 4, 10);  // no base bitmap: the count is what matters here
     Open();
     EXPECT_EQ(form->lblImages.Caption(), L"32770");
-    EXPECT_EQ(form->lblImages.ForeColor(), kBlackText);
+    EXPECT_EQ(form->lblImages.ForeColor(), kSchemeText);
 
     // Murivale cannot take so many: saving refuses the folder (test_setup_save.cpp).
     ForgetCalls();

@@ -2,7 +2,9 @@
 // command line, catalogue, and how the choice window is presented.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "common/Registry.h"
@@ -338,4 +340,69 @@ TEST_F(Startup, WallpaperOnScreenIsReadFromControlPanelWhereTheShellKeepsNone) {
         EXPECT_EQ(state().CurrentFile, c.current);
         choice->Unload();
     }
+}
+
+// Windows 7 and later write only the Control Panel's value when the user picks a wallpaper in
+// the settings; the shell's value still names Murivale's bitmap then. The wallpaper on screen is
+// whichever came last, in either order of events.
+TEST_F(Startup, WallpaperOnScreenIsTheLastOneSetWhetherByMurivaleOrInTheSettings) {
+    constexpr wchar_t kOwn[] = L"C:\\Murivale\\alice_Wallpaper.bmp";
+    constexpr wchar_t kCat[] = L"C:\\Users\\alice\\Pictures\\cat.jpg";
+    const auto murivaleApplies = [&](const wchar_t* image) {
+        api.SetString(selector::kRegCurrentFile, image);
+        api.SetString(selector::kRegDesktopWallpaper, kOwn);
+        api.SetString(selector::kRegControlPanelWallpaper, kOwn);
+    };
+    const auto userPicksInSettings = [&](const wchar_t* picture) {
+        api.SetString(selector::kRegControlPanelWallpaper, picture);
+    };
+    struct Step {
+        std::function<void()> event;
+        std::wstring current;  // the field CurrentFile at the next start
+        int index;             // the entry preselected then
+    };
+    const std::vector<std::vector<Step>> orders = {
+        {{[&] { murivaleApplies(L"D:\\Pics\\sea.jpg"); }, L"sea.jpg", 1},
+         {[&] { userPicksInSettings(kCat); }, kCat, -1}},
+        {{[&] { userPicksInSettings(kCat); }, kCat, -1},
+         {[&] { murivaleApplies(L"D:\\Pics\\sea.jpg"); }, L"sea.jpg", 1}},
+    };
+    for (std::size_t order = 0; order < orders.size(); ++order) {
+        SCOPED_TRACE(order == 0 ? "Murivale first" : "settings first");
+        api.SetString(selector::kRegDesktopWallpaper, L"");
+        api.SetString(selector::kRegControlPanelWallpaper, L"");
+        for (const Step& step : orders[order]) {
+            step.event();
+            hl::Reset();
+            selector::StartProgram(api);
+            ConfigureWithImages({L"a.jpg", L"sea.jpg"});
+            Start();
+            EXPECT_EQ(state().CurrentFile, step.current);
+            EXPECT_EQ(state().CurrentIndex, step.index);
+            choice->Unload();
+        }
+    }
+}
+
+// An error that escapes the program's own handling (here the wallpaper call itself fails in a
+// way nothing expects) must not end a logon run with a dialog or a crash: the run ends quietly.
+// Started by hand, the user is told once and the choice window stays.
+TEST_F(Startup, UnexpectedErrorEndsALogonRunQuietlyAndIsReportedOnceByHand) {
+    ConfigureWithImages({L"a.jpg", L"b.jpg"});
+    api.onWallpaperCall = [] { throw std::runtime_error("the desktop went away"); };
+    Start(L"/p %1");
+    EXPECT_TRUE(hl::MessageBoxes().empty());
+    EXPECT_EQ(tk::LoadedFormCount(), 0);
+
+    hl::Reset();
+    selector::StartProgram(api);
+    ConfigureWithImages({L"a.jpg", L"b.jpg"});
+    Start();
+    ASSERT_TRUE(hl::IsShown(*choice));
+    EXPECT_FALSE(tk::RunGuarded([] { throw std::runtime_error("the desktop went away"); }));
+    ASSERT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxes()[0].title, L"Murivale");
+    EXPECT_NE(hl::MessageBoxes()[0].text.find(L"the desktop went away"), std::wstring::npos);
+    EXPECT_TRUE(hl::IsShown(*choice));
+    choice->Unload();
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "selector/frmBack.h"
 #include "selector/frmSel.h"
@@ -139,6 +140,42 @@ TEST_F(Wallpaper, RandomChoiceCallsWindowsInOrderWithExactArguments) {
         EXPECT_TRUE(choice->cmdRand.Enabled());
         choice->Unload();
     }
+}
+
+// A run may be ended at any moment (a forced log-off, a power cut): the record of the current
+// wallpaper must never name a picture that the bitmap does not hold yet. So at the moment the
+// record is written, the bitmap is already the new one (or gone, when the wallpaper is removed).
+TEST_F(Wallpaper, RecordIsWrittenOnlyOnceTheNewBitmapIsInPlace) {
+    Configure();
+    AddImage(L"D:\\Pics\\a.jpg", 8, 8, 0x102030);
+    AddImage(L"D:\\Pics\\b.jpg", 8, 8, 0x405060);
+    Start();
+    DrawIndices({0, 1});
+    Press(choice->cmdRand);
+    hl::AdvanceClock(750);
+    ASSERT_EQ(Value(selector::kRegCurrentFile), L"D:\\Pics\\a.jpg");
+
+    // What the bitmap holds whenever the record is written: its one colour, or nothing.
+    std::vector<std::optional<std::uint32_t>> bitmapAtRecord;
+    api.onCall = [&](const std::wstring& call) {
+        if (call.rfind(L"RegSetString(", 0) != 0 || call.find(L"\"CurrentFile\"") == std::wstring::npos) {
+            return;
+        }
+        if (!Exists(kBitmap)) {
+            bitmapAtRecord.push_back(std::nullopt);
+        } else {
+            bitmapAtRecord.push_back(tk::DecodeImageFile(kBitmap).pixels.at(0) & 0xFFFFFF);
+        }
+    };
+    Press(choice->cmdRand);  // b.jpg
+    hl::AdvanceClock(750);
+    ASSERT_EQ(Value(selector::kRegCurrentFile), L"D:\\Pics\\b.jpg");
+    state().BaseFile = L"";
+    Press(choice->cmdBase);  // no default background: the wallpaper is removed
+    api.onCall = nullptr;
+
+    EXPECT_EQ(bitmapAtRecord, (std::vector<std::optional<std::uint32_t>>{0x405060, std::nullopt}));
+    EXPECT_EQ(Value(selector::kRegCurrentFile), L"");
 }
 
 TEST_F(Wallpaper, IconViewIsLookedUpEvenWithoutADesktopWindow) {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -1010,6 +1011,117 @@ TEST(ToolkitIdentity, OnlyInstanceAndOwnWindowsAreNotActivated) {
     f.Show();
     EXPECT_FALSE(tk::AppActivate(L"Only here")) << "our own window does not count";
     f.Unload();
+}
+
+// --- Errors in handlers ----------------------------------------------------------------------
+
+// An error thrown by a handler must not unwind through the system's window procedure (with the
+// 32-bit runtime that ends the process without a word): it is reported once, and the window
+// goes on working. Here the report is recorded instead of shown.
+class ToolkitErrors : public ToolkitTest {
+protected:
+    void SetUp() override {
+        tk::SetEventErrorHandler([this](const std::wstring& what) { reports.push_back(what); });
+    }
+    void TearDown() override {
+        tk::SetEventErrorHandler(nullptr);
+        ToolkitTest::TearDown();
+    }
+    std::vector<std::wstring> reports;
+};
+
+TEST_F(ToolkitErrors, ClickSelectionAndTimerThatThrowAreReportedAndTheWindowGoesOn) {
+    AllControlsForm& f = Make();
+    int clicks = 0, selections = 0, ticks = 0;
+    f.cmdOther.Click = [&] {
+        if (++clicks == 1) throw std::runtime_error("the click failed");
+    };
+    f.list.Click = [&] {
+        if (++selections == 1) throw std::runtime_error("the selection failed");
+    };
+    f.timer.Tick = [&] {
+        if (++ticks == 1) throw std::runtime_error("the timer failed");
+        f.timer.SetRunning(false);
+    };
+    f.Show();
+    const HWND window = WindowOf(f);
+
+    ::SendMessageW(WindowOf(f.cmdOther), BM_CLICK, 0, 0);
+    ::SendMessageW(WindowOf(f.list), LB_SETCURSEL, 2, 0);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(WindowOf(f.list)));
+    f.timer.SetRunning(true);
+    ASSERT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+    EXPECT_EQ(reports, (std::vector<std::wstring>{L"the click failed", L"the selection failed",
+                                                  L"the timer failed"}));
+
+    // Each works again the next time.
+    ::SendMessageW(WindowOf(f.cmdOther), BM_CLICK, 0, 0);
+    ::SendMessageW(WindowOf(f.list), LB_SETCURSEL, 3, 0);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(WindowOf(f.list)));
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(selections, 2);
+    EXPECT_EQ(reports.size(), 3u);
+    EXPECT_TRUE(f.IsLoaded());
+    EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+// Watches for the report's message box from a thread timer, which the box's own modal loop
+// dispatches: counts the boxes seen, and closes the box once it has stood for a while.
+struct BoxWatch {
+    int boxes = 0;
+    HWND box = nullptr;
+    DWORD firstSeen = 0;
+    bool closed = false;
+};
+BoxWatch g_boxWatch;
+
+void CALLBACK WatchBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    BoxWatch& watch = g_boxWatch;
+    if (watch.closed) return;
+    const HWND found = ::FindWindowW(L"#32770", tk::App::Title().c_str());
+    if (found && found != watch.box) {
+        watch.box = found;
+        ++watch.boxes;
+        watch.firstSeen = ::GetTickCount();
+    }
+    if (watch.box && ::GetTickCount() - watch.firstSeen > 400) {
+        watch.closed = true;
+        ::PostMessageW(watch.box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+// The default report is one message box with the program's title; a handler that fails again
+// while it is open (a timer, say) does not stack a second one.
+TEST_F(ToolkitErrors, DefaultReportIsOneMessageBoxAtATime) {
+    tk::SetEventErrorHandler(nullptr);
+    AllControlsForm& f = Make();
+    int ticks = 0;
+    f.timer.Tick = [&] {
+        ++ticks;
+        if (!g_boxWatch.closed) throw std::runtime_error("the timer failed");
+        f.timer.SetRunning(false);
+    };
+    g_boxWatch = BoxWatch{};
+    const UINT_PTR watcher = ::SetTimer(nullptr, 0, 20, WatchBoxes);
+    f.Show();
+    f.timer.SetRunning(true);
+    const bool done = PumpUntil([&] { return g_boxWatch.closed && !f.timer.Running(); }, 8000);
+    ::KillTimer(nullptr, watcher);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(g_boxWatch.boxes, 1);
+    EXPECT_GE(ticks, 3) << "the timer went on failing while the box was open";
+    EXPECT_TRUE(f.IsLoaded());
+}
+
+// The programs tell the system not to stop them with boxes of its own for a drive without a
+// medium or a file that is not found: the platform every program makes sets that at its start.
+TEST(Win32Platform, SystemErrorBoxesAreOffForTheProcess) {
+    const UINT mode = ::SetErrorMode(0);
+    ::SetErrorMode(mode);
+    EXPECT_NE(mode & SEM_FAILCRITICALERRORS, 0u);
+    EXPECT_NE(mode & SEM_NOOPENFILEERRORBOX, 0u);
 }
 
 }  // namespace

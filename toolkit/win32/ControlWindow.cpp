@@ -1,6 +1,7 @@
 #include "toolkit/win32/ControlWindow.h"
 
 #include "common/CaseFold.h"
+#include "toolkit/App.h"
 #include "toolkit/win32/CommonControls.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
@@ -109,26 +110,36 @@ LRESULT CALLBACK ControlWindow::SubclassProc(HWND window, UINT message, WPARAM w
         if (self) self->hwnd_ = nullptr;
         return ::CallWindowProcW(original, window, message, wParam, lParam);
     }
-    if (self) {
-        switch (message) {
-            case WM_SETFOCUS:
-                self->control_.Owner().SetFocused(&self->control_);
-                break;
-            case WM_SETCURSOR:
-                if (const HCURSOR cursor = self->form_.System().PointerCursor()) {
-                    ::SetCursor(cursor);
-                    return TRUE;
-                }
-                break;
-            default:
-                break;
-        }
-        LRESULT result = 0;
-        if (self->HandleMessage(message, wParam, lParam, result)) return result;
+    LRESULT result = 0;
+    bool handled = false;
+    // What a handler lets escape is reported, and the class's own procedure answers instead.
+    if (self && tk::RunGuarded([&] { handled = self->Route(message, wParam, lParam, result); }) &&
+        handled) {
+        return result;
     }
     // Nothing of the peer is touched after this: the class's own procedure may notify the
     // parent, and the model may unload the form in answer.
     return ::CallWindowProcW(original, window, message, wParam, lParam);
+}
+
+// The toolkit's own handling of a message before the class's procedure: focus, the program's
+// pointer, and the control's own messages. True when the message is answered with `result`.
+bool ControlWindow::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_SETFOCUS:
+            control_.Owner().SetFocused(&control_);
+            break;
+        case WM_SETCURSOR:
+            if (const HCURSOR cursor = form_.System().PointerCursor()) {
+                ::SetCursor(cursor);
+                result = TRUE;
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return HandleMessage(message, wParam, lParam, result);
 }
 
 void ControlWindow::Update(Change what) {

@@ -107,6 +107,7 @@ protected:
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     FormWindow& form_;
     Control& control_;

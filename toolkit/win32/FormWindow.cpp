@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/CaseFold.h"
+#include "toolkit/App.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/Win32Platform.h"
@@ -405,7 +406,11 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->OnMessage(message, wParam, lParam);
+    // What a handler lets escape is reported here and the message gets the system's default
+    // answer (a paint that failed is validated, so it does not come back at once).
+    LRESULT result = 0;
+    if (tk::RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return result;
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

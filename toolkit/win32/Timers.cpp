@@ -1,5 +1,7 @@
 #include "toolkit/win32/Timers.h"
 
+#include "toolkit/App.h"
+
 #include <algorithm>
 
 #include "toolkit/Controls.h"
@@ -32,7 +34,7 @@ LRESULT CALLBACK TimerHost::WindowProc(HWND window, UINT message, WPARAM wParam,
                             reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (message == WM_TIMER) {
         auto* host = reinterpret_cast<TimerHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (host) host->Elapsed(wParam);
+        if (host) tk::RunGuarded([host, wParam] { host->Elapsed(wParam); });
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

@@ -81,7 +81,9 @@ public:
 
 class Win32Platform {
 public:
-    Win32Platform() = default;
+    // Also tells the system never to stop the program with a box of its own when a drive has no
+    // medium or a file is not found: the program's own code answers those failures.
+    Win32Platform();
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 

@@ -50,4 +50,10 @@ void Win32Process::WaitForKeys() {
     if (other) ::WaitForInputIdle(other.Get(), kKeyWaitMs);
 }
 
+Win32Platform::Win32Platform() {
+    // A card reader or CD drive without a medium must not make the system ask the user (and a
+    // logon run wait on that question): the folder is then simply unreadable.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 }  // namespace tk::win32
