@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Logon runs killed while they write the converted bitmap (as a forced log-off or a power cut
-# would end them), on a folder of 24-megapixel JPEGs: each leaves its half-written temporary
-# file, the bitmap itself stays whole, and the next run that gets to write removes what the
-# killed runs left. A file of the same kind that belongs to someone else stays.
+# would end them), on a folder of two different 24-megapixel JPEGs: each leaves its half-written
+# temporary file, the bitmap itself stays whole, the record of the current wallpaper names the
+# picture the bitmap holds after every kill, and the next run that gets to write removes what
+# the killed runs left. A file of the same kind that belongs to someone else stays.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-kills=3
+kills=4
 
 temporaries() { # the converted bitmap's temporary files in the program folder, one a line
   find "$program" -maxdepth 1 -name "${USER}${WALLPAPER_SUFFIX}.*.tmp" -printf '%f\n' | sort
@@ -27,13 +28,28 @@ e2e_prefix winxp
 drive_c=$(e2e_drive_c)
 pictures=$drive_c/pictures
 mkdir -p "$pictures"
-big=$E2E_REPO/build/bench-cache/big-6000x4000.jpg
-if [ ! -s "$big" ]; then
-  big=$E2E_WORK/big.jpg
-  convert -size 6000x4000 plasma: -quality 90 "$big" || e2e_fail "could not make the big JPEG"
-fi
-ln -s "$big" "$pictures/one.jpg"
-ln -s "$big" "$pictures/two.jpg"
+# Two pictures told apart by their colour: one red, two blue.
+convert -size 6000x4000 xc:'#e01010' -quality 90 "$pictures/one.jpg" || e2e_fail "could not make one.jpg"
+convert -size 6000x4000 xc:'#1010e0' -quality 90 "$pictures/two.jpg" || e2e_fail "could not make two.jpg"
+
+# bitmap_picture FILE: which picture a whole bitmap holds, by the colour of its first pixel.
+bitmap_picture() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+offset = struct.unpack_from("<I", data, 10)[0]
+blue, green, red = data[offset:offset + 3]
+print("one.jpg" if red > 128 > blue else "two.jpg" if blue > 128 > red else "neither")
+PY
+}
+# record_matches_bitmap WHEN: the record of the current wallpaper names the picture the bitmap holds.
+record_matches_bitmap() {
+  local record holds
+  record=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "no CurrentFile $1"
+  holds=$(bitmap_picture "$bitmap")
+  e2e_log "$1: CurrentFile names ${record##*\\}, the bitmap holds $holds"
+  assert_eq "$holds" "${record##*\\}" "the picture the record names $1"
+}
 base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
 reg_import <<EOF
@@ -44,6 +60,7 @@ reg_import <<EOF
 EOF
 e2e_run "$exe" /p %1 || e2e_fail "the first logon run failed"
 bmp_whole "$bitmap" || e2e_fail "the first logon run left no whole bitmap"
+record_matches_bitmap "after the first run"
 
 # Someone else's file of the same kind (another user's interrupted write) is not ours to remove.
 others=$program/other${WALLPAPER_SUFFIX}.1-1.tmp
@@ -74,6 +91,7 @@ for ((attempt = 1; attempt <= 20 && killed < kills; attempt++)); do
     e2e_log "run $attempt finished before it could be killed while writing; once more"
   fi
   bmp_whole "$bitmap" || e2e_fail "the bitmap is not whole after run $attempt"
+  record_matches_bitmap "after run $attempt"
 done
 ((killed == kills)) || e2e_fail "only $killed of $kills runs could be killed while writing"
 left=$(temporaries | wc -l)
@@ -85,6 +103,7 @@ e2e_run "$exe" /p %1
 assert_eq 0 "$?" "exit code of the logon run after the killed ones"
 assert_eq "" "$(temporaries)" "temporary files left after a complete logon run"
 bmp_whole "$bitmap" || e2e_fail "the bitmap is not whole after the complete run"
+record_matches_bitmap "after the complete run"
 assert_file "$others" "another user's temporary file"
 
 e2e_pass

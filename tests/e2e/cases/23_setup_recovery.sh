@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Tessaban on Windows XP when things are not as saved: the configured folder has been deleted
-# (opening repairs the configuration and keeps the logon entry); a folder of one image, a
+# Tessaban on Windows XP when things are not as saved: the configured folder cannot be reached
+# (opening shows C:\ and writes nothing: the configuration and the logon entry stay); a folder of one image, a
 # wallpaper file that is no picture and a read-only program folder each stop the save with a
 # message, write nothing and leave the window open; once the folder is writable the save goes
 # through.
@@ -34,8 +34,8 @@ e2e_reg_set "$MURIVALE_KEY" CurrentFile 'C:\Gone\beach.jpg'
 e2e_reg_set "$MURIVALE_KEY" RunOnStartup 1
 e2e_reg_set "$RUN_KEY" Murivale "$logon_command"
 
-# Opening repairs it: the folder values emptied, RunOnStartup "0", the logon entry kept; the
-# window shows C:\ with the box unchecked.
+# Opening writes nothing: the window shows C:\ with the box as stored (checked), and every value
+# stays as it was until a save.
 t0=$SECONDS
 e2e_start "$programs/Tessaban.exe"
 pid=$E2E_LAST_PID
@@ -44,11 +44,11 @@ win=$E2E_WINDOW
 wait_for "the image count" eval 'test -n "$(image_count)"'
 e2e_screenshot opened-after-folder-gone
 assert_eq 'C:\' "$(dir_highlighted)" "folder shown when the configured one is gone"
-assert_eq "unchecked" "$(startup_box)" "logon box after the repair"
-assert_reg "$MURIVALE_KEY" FolderPath ""
-assert_reg "$MURIVALE_KEY" BaseFile ""
-assert_reg "$MURIVALE_KEY" CurrentFile ""
-assert_reg "$MURIVALE_KEY" RunOnStartup 0
+assert_eq "checked" "$(startup_box)" "logon box as stored"
+assert_reg "$MURIVALE_KEY" FolderPath 'C:\Gone\'
+assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
+assert_reg "$MURIVALE_KEY" CurrentFile 'C:\Gone\beach.jpg'
+assert_reg "$MURIVALE_KEY" RunOnStartup 1
 assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
 e2e_log "opening with the folder gone took $((SECONDS - t0)) s"
 
@@ -118,17 +118,17 @@ else
 fi
 make_writable
 
-# With the folder writable again the same save goes through: the repaired configuration is
-# saved afresh (a first save: CurrentFile names the base bitmap), the base bitmap is blank as no
-# wallpaper is set, and with the box unchecked and RunOnStartup "0" the logon entry stays.
+# With the folder writable again the same save goes through: the whole configuration is saved
+# (CurrentFile, not empty, is left as it was), the base bitmap is blank as no wallpaper is set,
+# and with the box checked RunOnStartup is "1" and the logon entry is written anew.
 e2e_keys "$win" alt+s
 e2e_wait_no_window "$SETUP_TITLE" 15
 e2e_wait_exit "$pid" 15 >/dev/null
 assert_no_window "Error"
 assert_reg "$MURIVALE_KEY" FolderPath 'C:\Two\'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
-assert_reg "$MURIVALE_KEY" CurrentFile "$base_file"
-assert_reg "$MURIVALE_KEY" RunOnStartup 0
+assert_reg "$MURIVALE_KEY" CurrentFile 'C:\Gone\beach.jpg'
+assert_reg "$MURIVALE_KEY" RunOnStartup 1
 assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
 assert_file "$programs/ann${BASE_SUFFIX}" "blank base bitmap"
 assert_eq "BM" "$(head -c 2 "$programs/ann${BASE_SUFFIX}")" "signature of the blank base bitmap"

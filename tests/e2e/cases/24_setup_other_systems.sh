@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The base bitmap belongs to the 2000 family only: saved on Windows 7 and on Windows 98, BaseFile
-# is the wallpaper path as the registry gives it (empty when there is none) and no bitmap is
-# made; the same prefix reporting Windows XP makes it, with the placeholder in the path replaced.
+# Every NT release keeps its own copy of the wallpaper as the base bitmap, whatever version it
+# reports to Tessaban: on Windows 10 the system's converted copy (a file without extension, read
+# by its content) and a plain-colour desktop (a blank bitmap) alike; Windows 7 and XP replace the
+# placeholder in the path. Only Windows 98 records the wallpaper path as the registry gives it
+# (empty when there is none) and makes no bitmap.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 
@@ -45,32 +47,50 @@ save_on() {
   e2e_log "save on $1 took $((SECONDS - t0)) s"
 }
 
-# Windows 7: BaseFile is the wallpaper path exactly as the registry gives it, placeholder and
-# all, and no bitmap is made.
-e2e_reg_set "$general" Wallpaper '%SystemDrive%\Old\checkers.bmp'
-save_on win7
+base="C:\\Tools\\Murivale\\ann${BASE_SUFFIX}"
+# same_pixels PICTURE WHAT: the base bitmap holds exactly the pixels of PICTURE.
+same_pixels() {
+  local differing
+  differing=$(compare -metric AE "$programs/ann${BASE_SUFFIX}" "$1" null: 2>&1)
+  assert_eq "0" "$differing" "pixels of the base bitmap that differ from the wallpaper ($2)"
+}
+
+# Windows 10, where the settings write only the Control Panel's value, often naming the
+# system's converted copy of the picture, which it rewrites at every wallpaper change.
+themes=$drive_c/users/ann/AppData/Roaming/Microsoft/Windows/Themes
+mkdir -p "$themes"
+cp "$E2E_REPO/samples/stripes.gif" "$themes/TranscodedWallpaper"
+e2e_reg_set "$DESKTOP_KEY" Wallpaper 'C:\users\ann\AppData\Roaming\Microsoft\Windows\Themes\TranscodedWallpaper'
+save_on win10
 assert_reg "$MURIVALE_KEY" FolderPath 'C:\Pictures\'
-assert_reg "$MURIVALE_KEY" BaseFile '%SystemDrive%\Old\checkers.bmp'
-assert_reg "$MURIVALE_KEY" CurrentFile '%SystemDrive%\Old\checkers.bmp'
+assert_reg "$MURIVALE_KEY" BaseFile "$base"
+assert_reg "$MURIVALE_KEY" CurrentFile "$base"
 assert_reg "$RUN_KEY" "$RUN_VALUE" 'C:\Tools\Murivale\Murivale.exe /p %1'
-assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows 7"
+same_pixels "$E2E_REPO/samples/stripes.gif" "Windows 10"
+
+# Windows 10 with a plain-colour desktop: a blank base bitmap, still a complete configuration.
+e2e_reg_set "$DESKTOP_KEY" Wallpaper ''
+save_on win10
+assert_reg "$MURIVALE_KEY" BaseFile "$base"
+assert_eq "1" "$(identify -format '%k' "$programs/ann${BASE_SUFFIX}" 2>/dev/null)" "colours in the blank base bitmap"
 
 # Windows 98 with no wallpaper value: BaseFile is written empty, CurrentFile (set before) stays,
-# and still no bitmap.
-e2e_reg_delete "$general" Wallpaper
+# and the bitmap of the NT saves is not touched.
+e2e_reg_delete "$DESKTOP_KEY" Wallpaper
+rm -f "$programs/ann${BASE_SUFFIX}"
 save_on win98
 assert_reg "$MURIVALE_KEY" BaseFile ''
-assert_reg "$MURIVALE_KEY" CurrentFile '%SystemDrive%\Old\checkers.bmp'
+assert_reg "$MURIVALE_KEY" CurrentFile "$base"
 assert_reg "$MURIVALE_KEY" RunOnStartup 1
 assert_no_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows 98"
 
-# Windows XP, same wallpaper value as on Windows 7: now the placeholder is replaced, the bitmap
-# is made and BaseFile names it.
+# Windows 7 and XP, with a placeholder in the shell's value: replaced, and the bitmap is made.
 e2e_reg_set "$general" Wallpaper '%SystemDrive%\Old\checkers.bmp'
-save_on winxp
-assert_reg "$MURIVALE_KEY" BaseFile "C:\\Tools\\Murivale\\ann${BASE_SUFFIX}"
-assert_file "$programs/ann${BASE_SUFFIX}" "base bitmap on Windows XP"
-differing=$(compare -metric AE "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/checkers.bmp" null: 2>&1)
-assert_eq "0" "$differing" "pixels of the base bitmap that differ from the wallpaper"
+for version in win7 winxp; do
+  rm -f "$programs/ann${BASE_SUFFIX}"
+  save_on "$version"
+  assert_reg "$MURIVALE_KEY" BaseFile "$base"
+  same_pixels "$E2E_REPO/samples/checkers.bmp" "$version"
+done
 
 e2e_pass

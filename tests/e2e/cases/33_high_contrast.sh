@@ -33,9 +33,7 @@ cx=$((x + border)) cy=$((y + h - 257 - border))
 
 # count_light GEOMETRY: pixels brighter than mid-grey in that part of the last screenshot.
 count_light() {
-  # The image count, right-aligned at 3720, 2640 twips, 1455 x 255 (248, 176 and 97 x 17 pixels).
-count=$(count_light "97x17+$((cx + 248))+$((cy + 176))")
-convert "$E2E_SHOT" -crop "$1" +repage -colorspace Gray -threshold 50% -format '%[fx:int(mean*w*h+0.5)]' info:
+  convert "$E2E_SHOT" -crop "$1" +repage -colorspace Gray -threshold 50% -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 # The caption "Set folder for images to be used:" lies at 120, 120 twips, 5175 x 255 (8, 8 and
 # 345 x 17 pixels); a bare face, right of the logon box, at 215, 202 pixels. The window is
