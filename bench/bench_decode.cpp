@@ -93,7 +93,7 @@ double TimePreview(PreviewForm& form, const std::wstring& file, int count, bool 
     try {
         for (int i = 0; i < count; ++i) {
             form.box.LoadPicture(file, hint);
-            const tk::Bitmap& picture = *form.box.Picture();
+            const tk::Picture24& picture = *form.box.Picture();
             const double w = boxWidth * picture.FullWidth() / screenWidth;
             const double h = boxHeight * picture.FullHeight() / screenHeight;
             form.box.Cls();
