@@ -1,7 +1,8 @@
 // The least a logon run must do, for comparing with Murivale's own, written with system calls
 // only and none of the programs' code: list the image folder (FindFirstFileW, the four
 // patterns), sort the names (_wcsicmp), decode the one in the middle through the Windows Imaging
-// Component (CreateDecoderFromFilename, a converter to 24-bit BGR) straight into one buffer that
+// Component (CreateDecoderFromFilename; a converter to 24-bit BGR only for a frame in another
+// pixel format) straight into one buffer that
 // holds the bitmap file's headers and its bottom-up rows (CopyPixels row by row, each into its
 // place), write that buffer to a new file beside the target, flush it, move it over the target
 // (MoveFileExW, replacing, write-through) and make the wallpaper call. No windows, no registry.
@@ -50,6 +51,8 @@ std::vector<BYTE> DecodeToBitmapFile(const std::wstring& path) {
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
     IWICFormatConverter* converter = nullptr;
+    IWICBitmapSource* pixels = nullptr;
+    WICPixelFormatGUID format{};
     UINT width = 0;
     UINT height = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -57,9 +60,16 @@ std::vector<BYTE> DecodeToBitmapFile(const std::wstring& path) {
         SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                      WICDecodeMetadataCacheOnDemand, &decoder)) &&
         SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&width, &height)) &&
-        SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
-        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                        WICBitmapPaletteTypeCustom))) {
+        SUCCEEDED(frame->GetPixelFormat(&format))) {
+        if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+            pixels = frame;
+        } else if (SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+                   SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
+                                                   nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+            pixels = converter;
+        }
+    }
+    if (pixels != nullptr) {
         const UINT rowBytes = (width * 3 + 3) / 4 * 4;
         const DWORD pixelBytes = rowBytes * height;
         file.resize(54 + static_cast<std::size_t>(pixelBytes));
@@ -77,7 +87,7 @@ std::vector<BYTE> DecodeToBitmapFile(const std::wstring& path) {
         Put32(&file[42], 3780);
         for (UINT y = 0; y < height; ++y) {
             const WICRect row{0, static_cast<INT>(y), static_cast<INT>(width), 1};
-            if (FAILED(converter->CopyPixels(&row, rowBytes, rowBytes,
+            if (FAILED(pixels->CopyPixels(&row, rowBytes, rowBytes,
                                              &file[54 + static_cast<std::size_t>(height - 1 - y) * rowBytes]))) {
                 file.clear();
                 break;
