@@ -44,7 +44,7 @@ int Run(const wchar_t* label, tk::win32::DecoderPath path, const std::wstring& f
     int height = 0;
     try {
         for (int i = 0; i < count; ++i) {
-            const tk::Bitmap bitmap = tk::DecodeImageFile(file);
+            const tk::Picture24 bitmap = tk::DecodePicture(file);
             width = bitmap.width;
             height = bitmap.height;
         }
