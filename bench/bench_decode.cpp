@@ -44,7 +44,7 @@ int Run(const wchar_t* label, tk::win32::DecoderPath path, const std::wstring& f
     int height = 0;
     try {
         for (int i = 0; i < count; ++i) {
-            const tk::Bitmap bitmap = tk::DecodeImageFile(file);
+            const tk::Picture24 bitmap = tk::DecodePicture(file);
             width = bitmap.width;
             height = bitmap.height;
         }
@@ -93,7 +93,7 @@ double TimePreview(PreviewForm& form, const std::wstring& file, int count, bool 
     try {
         for (int i = 0; i < count; ++i) {
             form.box.LoadPicture(file, hint);
-            const tk::Bitmap& picture = *form.box.Picture();
+            const tk::Picture24& picture = *form.box.Picture();
             const double w = boxWidth * picture.FullWidth() / screenWidth;
             const double h = boxHeight * picture.FullHeight() / screenHeight;
             form.box.Cls();

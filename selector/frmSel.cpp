@@ -135,7 +135,7 @@ void frmSel::SetPicture() {
                               PixelsCovering(picImage.ScaleHeight() * double(scale.rY), tk::Screen::TwipsPerPixelY())};
         };
         picBuff.LoadPicture(state.FolderPath + state.ImageFiles.at(static_cast<std::size_t>(k - 1)), hint);
-        const tk::Bitmap& picture = *picBuff.Picture();
+        const tk::Picture24& picture = *picBuff.Picture();
         const PreviewScale scale = ScaleFor(picture.FullWidth(), picture.FullHeight());
         picImage.ClearPicture();
         const double boxWidth = picImage.ScaleWidth();

@@ -313,7 +313,7 @@ std::uint32_t ColorToPixel(Color color) {
 }
 
 // Copies `picture` 1:1 with its top-left corner at the surface's, clipped.
-void Blit(Bitmap& surface, const Bitmap& picture) {
+void Blit(Bitmap& surface, const Picture24& picture) {
     const int w = std::min(surface.width, picture.width);
     const int h = std::min(surface.height, picture.height);
     for (int y = 0; y < h; ++y) {
@@ -334,17 +334,15 @@ Bitmap& PictureBox::EnsureSurface() const {
 
 const Bitmap& PictureBox::Surface() const { return EnsureSurface(); }
 
-void PictureBox::SetPicture(std::shared_ptr<const Bitmap> picture) {
+void PictureBox::SetPicture(std::shared_ptr<const Picture24> picture) {
     picture_ = std::move(picture);
     Cls();
 }
 
-void PictureBox::LoadPicture(const std::wstring& path) {
-    SetPicture(std::make_shared<const Bitmap>(DecodeImageFile(path)));
-}
+void PictureBox::LoadPicture(const std::wstring& path) { LoadPicture(path, DecodeHint{}); }
 
 void PictureBox::LoadPicture(const std::wstring& path, const DecodeHint& hint) {
-    SetPicture(std::make_shared<const Bitmap>(DecodeImageFile(path, hint)));
+    SetPicture(std::make_shared<const Picture24>(DecodePicture(path, hint)));
 }
 
 void PictureBox::Cls() {
@@ -356,6 +354,16 @@ void PictureBox::Cls() {
 
 void PictureBox::PaintPicture(const Bitmap& picture, double left, double top, double width,
                               double height) {
+    Paint(picture, left, top, width, height);
+}
+
+void PictureBox::PaintPicture(const Picture24& picture, double left, double top, double width,
+                              double height) {
+    Paint(picture, left, top, width, height);
+}
+
+template <typename Source>
+void PictureBox::Paint(const Source& picture, double left, double top, double width, double height) {
     if (picture.empty() || width == 0 || height == 0) return;
     Bitmap& surface = EnsureSurface();
     // Destination rectangle in pixels; a negative extent mirrors the picture.

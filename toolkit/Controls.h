@@ -236,14 +236,16 @@ public:
     Color BackColor() const { return backColor_; }
     void SetBackColor(Color color);
 
-    // The picture assigned to the box, drawn at its top-left corner; null when none.
-    const std::shared_ptr<const Bitmap>& Picture() const { return picture_; }
-    void SetPicture(std::shared_ptr<const Bitmap> picture);
+    // The picture assigned to the box, drawn at its top-left corner; null when none. The box
+    // keeps the picture in this one form: what it shows of it is copied onto the drawing surface,
+    // which is the size of the box, and the picture is saved from it as it is.
+    const std::shared_ptr<const Picture24>& Picture() const { return picture_; }
+    void SetPicture(std::shared_ptr<const Picture24> picture);
     // Decodes `path` into the box's picture. Throws PictureError or FileError; the picture stays
     // as it was then.
     void LoadPicture(const std::wstring& path);
     // The same for a picture that will only be drawn at the size `hint` gives: the picture may
-    // then hold fewer pixels than the file, with the full size recorded (Bitmap::FullWidth).
+    // then hold fewer pixels than the file, with the full size recorded (Picture24::FullWidth).
     void LoadPicture(const std::wstring& path, const DecodeHint& hint);
     void ClearPicture() { SetPicture(nullptr); }
 
@@ -257,6 +259,7 @@ public:
     // Draws `picture` stretched into the rectangle given in twips (fractions allowed); what falls
     // outside the box is clipped.
     void PaintPicture(const Bitmap& picture, double left, double top, double width, double height);
+    void PaintPicture(const Picture24& picture, double left, double top, double width, double height);
     // The drawing surface, the size of the inner area in pixels.
     const Bitmap& Surface() const;
 
@@ -273,10 +276,12 @@ protected:
 
 private:
     Bitmap& EnsureSurface() const;
+    template <typename Source>
+    void Paint(const Source& picture, double left, double top, double width, double height);
 
     bool border_;
     Color backColor_ = kButtonFace;
-    std::shared_ptr<const Bitmap> picture_;
+    std::shared_ptr<const Picture24> picture_;
     mutable Bitmap surface_;
 };
 

@@ -13,7 +13,11 @@ Files& Installed() { return CurrentPlatform().files; }
 std::vector<std::uint8_t> ReadFile(const std::wstring& path) { return Installed().ReadFile(path); }
 
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    Installed().WriteFileAtomic(path, bytes);
+    Installed().WriteFileAtomic(path, {ByteSpan{bytes.data(), bytes.size()}});
+}
+
+void WritePartsAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) {
+    Installed().WriteFileAtomic(path, parts);
 }
 
 bool FolderExists(const std::wstring& path) { return Installed().FolderExists(path); }

@@ -16,6 +16,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A run of bytes held by someone else.
+struct ByteSpan {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+
 namespace fs {
 
 std::vector<std::uint8_t> ReadFile(const std::wstring& path);  // throws FileError
@@ -25,6 +31,9 @@ std::vector<std::uint8_t> ReadFile(const std::wstring& path);  // throws FileErr
 // TemporaryPathFor gives) whose writing process no longer runs and that nobody holds open. A
 // temporary file of a process that still runs is left alone, and so is every other file.
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// As WriteFileAtomic, for a file made of `parts` one after the other. Each part is written from
+// where it lies, in chunks of bounded size: no copy of the whole file is made.
+void WritePartsAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts);
 
 // The temporary file that WriteFileAtomic writes before it takes the place of `path`:
 // "<path>.<process id>-<serial>.tmp".

@@ -155,6 +155,34 @@ Bitmap::Bitmap(int w, int h, std::uint32_t fill) {
     height = h;
 }
 
+Picture24::Picture24(int w, int h) {
+    if (w < 0 || h < 0) throw PictureError("A picture cannot have a negative size.");
+    if (w > 0 && h > 0) CheckPictureSize(w, h);
+    rows.assign(RowBytesFor(w) * static_cast<std::size_t>(h), 0);
+    width = w;
+    height = h;
+}
+
+Picture24 ToPicture24(const Bitmap& bitmap) {
+    Picture24 picture(bitmap.width, bitmap.height);
+    for (int y = 0; y < bitmap.height; ++y) {
+        for (int x = 0; x < bitmap.width; ++x) picture.Set(x, y, bitmap.at(x, y));
+    }
+    picture.fullWidth = bitmap.fullWidth;
+    picture.fullHeight = bitmap.fullHeight;
+    return picture;
+}
+
+Bitmap ToBitmap(const Picture24& picture) {
+    Bitmap bitmap(picture.width, picture.height);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) bitmap.at(x, y) = picture.at(x, y);
+    }
+    bitmap.fullWidth = picture.fullWidth;
+    bitmap.fullHeight = picture.fullHeight;
+    return bitmap;
+}
+
 void CheckPictureSize(std::int64_t width, std::int64_t height) {
     if (width <= 0 || height <= 0) {
         throw PictureError("The picture has no width or height.");
@@ -173,7 +201,11 @@ ImageInfo ProbeImage(const std::vector<std::uint8_t>& file) {
     throw PictureError("The file is not a JPEG, GIF or bitmap picture.");
 }
 
-Bitmap DecodeImageFile(const std::wstring& path) { return DecodeImageFile(path, DecodeHint{}); }
+Picture24 DecodePicture(const std::wstring& path) { return DecodePicture(path, DecodeHint{}); }
+
+Bitmap DecodeImageFile(const std::wstring& path) { return ToBitmap(DecodePicture(path)); }
+
+Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) { return ToBitmap(DecodePicture(path, hint)); }
 
 SizePx ReducedSize(int width, int height, int reduction) {
     const int step = 1 << reduction;
@@ -188,7 +220,7 @@ int DecodeReductionFor(int width, int height, SizePx needed) {
     return 0;
 }
 
-Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
+Picture24 DecodePicture(const std::wstring& path, const DecodeHint& hint) {
     std::vector<std::uint8_t> file;
     try {
         file = fs::ReadFile(path);
@@ -200,7 +232,7 @@ Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
     const int reduction = hint.needed && info.format == ImageFormat::Jpeg
                               ? DecodeReductionFor(info.width, info.height, hint.needed(info.width, info.height))
                               : 0;
-    Bitmap bitmap;
+    Picture24 bitmap;
     try {
         bitmap = CurrentPlatform().pictures.Decode(file, info, reduction);
     } catch (const std::bad_alloc&) {
@@ -214,21 +246,20 @@ Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint) {
         bitmap.fullWidth = info.width;
         bitmap.fullHeight = info.height;
     }
+    if (bitmap.rows.size() != bitmap.RowBytes() * static_cast<std::size_t>(bitmap.height)) {
+        throw PictureError("The decoded picture's rows do not match its size.");
+    }
     return bitmap;
 }
 
-std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap) {
-    if (bitmap.empty()) throw PictureError("There is no picture to save.");
-    CheckPictureSize(bitmap.width, bitmap.height);
-    const std::uint64_t width = static_cast<std::uint64_t>(bitmap.width);
-    const std::uint64_t height = static_cast<std::uint64_t>(bitmap.height);
-    if (bitmap.pixels.size() != width * height) throw PictureError("The picture's pixels do not match its size.");
+std::vector<std::uint8_t> Bmp24Headers(const Picture24& picture) {
+    if (picture.empty()) throw PictureError("There is no picture to save.");
+    CheckPictureSize(picture.width, picture.height);
+    const std::uint64_t imageBytes = std::uint64_t{picture.RowBytes()} * static_cast<std::uint64_t>(picture.height);
+    if (picture.rows.size() != imageBytes) throw PictureError("The picture's pixels do not match its size.");
 
-    const std::uint64_t rowBytes = (width * 3 + 3) / 4 * 4;
-    const std::uint64_t imageBytes = rowBytes * height;
     constexpr std::uint32_t kHeaders = 14 + 40;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(kHeaders + imageBytes), 0);
-
+    std::vector<std::uint8_t> out(kHeaders, 0);
     auto put16 = [&out](std::size_t at, std::uint32_t v) {
         out[at] = static_cast<std::uint8_t>(v);
         out[at + 1] = static_cast<std::uint8_t>(v >> 8);
@@ -242,33 +273,48 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap) {
     put32(2, static_cast<std::uint32_t>(kHeaders + imageBytes));
     put32(10, kHeaders);
     put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));  // positive: rows stored bottom-up
+    put32(18, static_cast<std::uint32_t>(picture.width));
+    put32(22, static_cast<std::uint32_t>(picture.height));  // positive: rows stored bottom-up
     put16(26, 1);
     put16(28, 24);
     put32(34, static_cast<std::uint32_t>(imageBytes));
     put32(38, kPixelsPerMetreAt96Dpi);
     put32(42, kPixelsPerMetreAt96Dpi);
-
-    for (int y = 0; y < bitmap.height; ++y) {
-        std::uint8_t* row = out.data() + kHeaders + rowBytes * static_cast<std::uint64_t>(bitmap.height - 1 - y);
-        for (int x = 0; x < bitmap.width; ++x) {
-            const std::uint32_t pixel = bitmap.at(x, y);
-            row[3 * x] = static_cast<std::uint8_t>(pixel);            // blue
-            row[3 * x + 1] = static_cast<std::uint8_t>(pixel >> 8);   // green
-            row[3 * x + 2] = static_cast<std::uint8_t>(pixel >> 16);  // red
-        }
-    }
     return out;
 }
 
-void SaveBitmapFile(const Bitmap& bitmap, const std::wstring& path) {
-    const std::vector<std::uint8_t> bytes = EncodeBmp24(bitmap);
+namespace {
+
+void CheckPixelCount(const Bitmap& bitmap) {
+    if (bitmap.empty()) throw PictureError("There is no picture to save.");
+    CheckPictureSize(bitmap.width, bitmap.height);
+    if (bitmap.pixels.size() != static_cast<std::uint64_t>(bitmap.width) * static_cast<std::uint64_t>(bitmap.height)) {
+        throw PictureError("The picture's pixels do not match its size.");
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap) {
+    CheckPixelCount(bitmap);
+    const Picture24 picture = ToPicture24(bitmap);
+    std::vector<std::uint8_t> out = Bmp24Headers(picture);
+    out.insert(out.end(), picture.rows.begin(), picture.rows.end());
+    return out;
+}
+
+void SaveBitmapFile(const Picture24& picture, const std::wstring& path) {
+    const std::vector<std::uint8_t> headers = Bmp24Headers(picture);
     try {
-        fs::WriteFileAtomic(path, bytes);
+        fs::WritePartsAtomic(path, {{headers.data(), headers.size()}, {picture.rows.data(), picture.rows.size()}});
     } catch (const FileError& error) {
         throw PictureError("The picture could not be saved to " + common::ToUtf8(path) + ": " + error.what());
     }
+}
+
+void SaveBitmapFile(const Bitmap& bitmap, const std::wstring& path) {
+    CheckPixelCount(bitmap);
+    SaveBitmapFile(ToPicture24(bitmap), path);
 }
 
 std::int32_t PixelsToHimetric(int pixels) {

@@ -22,7 +22,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// 32-bit pixels, top-down rows, each pixel 0x00RRGGBB (in memory: blue, green, red, unused).
+// 32-bit pixels, top-down rows, each pixel 0x00RRGGBB (in memory: blue, green, red, unused): a
+// picture box's drawing surface, and pictures made in code.
 struct Bitmap {
     int width = 0;
     int height = 0;
@@ -42,6 +43,51 @@ struct Bitmap {
     std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     bool empty() const { return width <= 0 || height <= 0; }
 };
+
+// A decoded picture: 24-bit pixels laid out exactly as the pixel data of a Windows bitmap file
+// (three bytes a pixel, blue, green, red; each row padded to a multiple of four bytes; the bottom
+// row first). The pictures are kept in this form only: the bitmap file is its header followed by
+// these bytes as they are, and the screen takes them as a 24-bit device-independent bitmap.
+struct Picture24 {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rows;  // RowBytes() * height
+    // As in Bitmap: the size of the whole picture when these pixels are a reduced decode of it.
+    int fullWidth = 0;
+    int fullHeight = 0;
+
+    int FullWidth() const { return fullWidth > 0 ? fullWidth : width; }
+    int FullHeight() const { return fullHeight > 0 ? fullHeight : height; }
+
+    Picture24() = default;
+    // All black. Throws PictureError for a negative size or one beyond the limits below.
+    Picture24(int w, int h);
+
+    static std::size_t RowBytesFor(int width) { return (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4; }
+    std::size_t RowBytes() const { return RowBytesFor(width); }
+    // Row y counted from the top of the picture.
+    std::uint8_t* Row(int y) { return rows.data() + RowBytes() * static_cast<std::size_t>(height - 1 - y); }
+    const std::uint8_t* Row(int y) const {
+        return rows.data() + RowBytes() * static_cast<std::size_t>(height - 1 - y);
+    }
+    // 0x00RRGGBB, as Bitmap holds it.
+    std::uint32_t at(int x, int y) const {
+        const std::uint8_t* p = Row(y) + 3 * static_cast<std::size_t>(x);
+        return std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+    }
+    void Set(int x, int y, std::uint32_t pixel) {
+        std::uint8_t* p = Row(y) + 3 * static_cast<std::size_t>(x);
+        p[0] = static_cast<std::uint8_t>(pixel);
+        p[1] = static_cast<std::uint8_t>(pixel >> 8);
+        p[2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
+// The same pixels in the other form (the unused byte of a Bitmap's pixels is dropped, and comes
+// back zero); the full size goes with them.
+Picture24 ToPicture24(const Bitmap& bitmap);
+Bitmap ToBitmap(const Picture24& picture);
 
 // Limits applied before any pixel memory is allocated.
 constexpr int kMaxPictureSide = 65535;
@@ -74,6 +120,8 @@ ImageInfo ProbeImage(const std::vector<std::uint8_t>& file);
 // Decodes a JPEG, GIF (first frame), BMP or DIB file into pixels. Throws PictureError.
 // The file is read and checked with ProbeImage before the platform's decoder sees it; a file
 // that cannot be read, and running out of memory while decoding, are PictureErrors too.
+Picture24 DecodePicture(const std::wstring& path);
+// The same, with the pixels in 32-bit form.
 Bitmap DecodeImageFile(const std::wstring& path);
 
 // For a caller that will only draw a picture smaller than it is. Given the picture's full size
@@ -88,11 +136,12 @@ struct DecodeHint {
 // The largest reduction DecodeImageFile with a hint makes: 1 / 2^kMaxDecodeReduction per side.
 constexpr int kMaxDecodeReduction = 3;
 
-// As DecodeImageFile(path), but a JPEG may come reduced by 1/2, 1/4 or 1/8 per side (each side
+// As DecodePicture(path), but a JPEG may come reduced by 1/2, 1/4 or 1/8 per side (each side
 // rounded up) when the hint allows it. On Windows the imaging component delivers it (a reduced
 // decode where its JPEG decoder offers one, else a scaled read); the OLE picture loader, used
 // only without the imaging component, always gives the whole picture. Other formats come whole.
-// Without `needed`, the same as DecodeImageFile(path).
+// Without `needed`, the same as DecodePicture(path).
+Picture24 DecodePicture(const std::wstring& path, const DecodeHint& hint);
 Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint);
 
 // The reduction (0 .. kMaxDecodeReduction) that keeps a width x height picture at least `needed`
@@ -100,11 +149,19 @@ Bitmap DecodeImageFile(const std::wstring& path, const DecodeHint& hint);
 int DecodeReductionFor(int width, int height, SizePx needed);
 SizePx ReducedSize(int width, int height, int reduction);
 
+// The file header and information header (54 bytes) of the 24-bit Windows bitmap file that
+// holds `picture`: bottom-up rows, 96 dpi. Throws PictureError for an empty picture, or one whose
+// rows do not match its size.
+std::vector<std::uint8_t> Bmp24Headers(const Picture24& picture);
+
 // The bytes of a 24-bit Windows bitmap file holding `bitmap`.
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);
 
-// Writes `bitmap` as a 24-bit Windows bitmap file, replacing any file of that name atomically:
-// the bytes go to a temporary file beside it, which then takes its place. Throws PictureError.
+// Writes `picture` as a 24-bit Windows bitmap file, replacing any file of that name atomically:
+// the headers and then the picture's rows, as they are kept, go to a temporary file beside it
+// (in chunks of bounded size, without a copy of the whole file in memory), which is flushed and
+// then takes its place. Throws PictureError.
+void SaveBitmapFile(const Picture24& picture, const std::wstring& path);
 void SaveBitmapFile(const Bitmap& bitmap, const std::wstring& path);
 
 // HIMETRIC (hundredths of a millimetre) of a pixel length, as at 96 dpi: px * 2540 / 96, rounded.

@@ -18,8 +18,9 @@ namespace tk {
 class Form;
 class FormPeer;
 class Timer;
-struct Bitmap;
+struct ByteSpan;
 struct ImageInfo;
+struct Picture24;
 
 // Windows, timers, the screen, the pointer, message boxes and the event loop.
 class WindowSystem {
@@ -72,7 +73,8 @@ public:
     virtual ~Files() = default;
 
     virtual std::vector<std::uint8_t> ReadFile(const std::wstring& path) = 0;
-    virtual void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) = 0;
+    // fs::WriteFileAtomic, for a file made of the parts one after the other.
+    virtual void WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) = 0;
     virtual bool FolderExists(const std::wstring& path) = 0;
     virtual bool FileExists(const std::wstring& path) = 0;
     virtual std::vector<std::wstring> ListFiles(const std::wstring& folder,
@@ -83,12 +85,12 @@ public:
 // Decodes a whole file that ProbeImage accepted, as `info` describes it. With a `reduction`
 // above zero (only ever for a JPEG) it may deliver ReducedSize(info.width, info.height,
 // reduction) pixels instead of the whole picture; it returns one of the two sizes. Throws
-// PictureError. DecodeImageFile (Image.h) reads and checks the file before it gets here.
+// PictureError. DecodePicture (Image.h) reads and checks the file before it gets here.
 class PictureDecoder {
 public:
     virtual ~PictureDecoder() = default;
-    virtual Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
-                          int reduction) = 0;
+    virtual Picture24 Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                             int reduction) = 0;
 };
 
 struct Platform {

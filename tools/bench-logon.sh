@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Murivale's logon run (Murivale.exe /p %1) under Wine, side by side with the floor: the
-# program bench_floor.exe does only what a logon run cannot avoid (list the folder, decode one
-# image, write it as a bitmap, make the wallpaper call). Three folders:
+# program bench_floor.exe (bench/floor_logon.cpp) shares no code with ours and does, with system
+# calls only, what a logon run cannot avoid (list the folder, sort the names, decode one image
+# through the imaging component into one 24-bit buffer, write it beside the target, flush it,
+# move it over the target, make the wallpaper call). Three folders:
 #   A  N links to one 24-megapixel JPEG (6000x4000, made once with ImageMagick and cached);
 #   B  N links to one 160x120 JPEG;
 #   C  ten distinct 640x480 JPEGs.

@@ -101,6 +101,20 @@ TEST_F(FileSystem, ExistenceReadingAndAtomicWrite) {
     EXPECT_THROW(tk::fs::WriteFileAtomic(L"D:\\nope\\f.bin", big), tk::FileError);
 }
 
+TEST_F(FileSystem, PartsAreWrittenOneAfterAnotherAcrossChunks) {
+    Folder("sub");
+    const std::vector<std::uint8_t> head{'B', 'M', 7};
+    std::vector<std::uint8_t> body((std::size_t{5} << 19) + 3);  // 2.5 MiB and a little: three chunks
+    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+    tk::fs::WriteFileAtomic(L"D:\\sub\\f.bin", std::vector<std::uint8_t>(10, 'x'));
+    tk::fs::WritePartsAtomic(L"D:\\sub\\f.bin", {{head.data(), head.size()}, {nullptr, 0}, {body.data(), body.size()}});
+    std::vector<std::uint8_t> expected = head;
+    expected.insert(expected.end(), body.begin(), body.end());
+    EXPECT_TRUE(tk::fs::ReadFile(L"D:\\sub\\f.bin") == expected);
+    EXPECT_EQ(tk::fs::ListFiles(L"D:\\sub", L"*"), std::vector<std::wstring>{L"f.bin"});
+    EXPECT_THROW(tk::fs::WritePartsAtomic(L"D:\\nope\\f.bin", {{head.data(), head.size()}}), tk::FileError);
+}
+
 // The number of a process that has ended (a child that was waited for).
 std::uint32_t EndedProcessId() {
     const pid_t child = ::fork();

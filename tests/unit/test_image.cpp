@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -310,6 +311,47 @@ TEST_F(PictureFiles, BitmapRoundTripKeepsEveryPixelForEachRowPadding) {
         EXPECT_EQ(decoded.pixels, original.pixels) << width;
     }
     EXPECT_THROW(tk::EncodeBmp24(tk::Bitmap()), tk::PictureError);
+}
+
+TEST_F(PictureFiles, PicturesKeepTheFilesRowLayoutAndAreSavedAsTheyAre) {
+    tk::Picture24 picture(5, 3);  // rows of 15 bytes padded to 16
+    ASSERT_EQ(picture.RowBytes(), 16u);
+    ASSERT_EQ(picture.rows.size(), 48u);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) picture.Set(x, y, Pattern(5, 3).at(x, y));
+    EXPECT_EQ(picture.Row(2), picture.rows.data());  // the bottom row first
+    EXPECT_EQ(picture.rows[0], static_cast<std::uint8_t>(Pattern(5, 3).at(0, 2)));       // blue
+    EXPECT_EQ(picture.rows[2], static_cast<std::uint8_t>(Pattern(5, 3).at(0, 2) >> 16));  // red
+    for (int y = 0; y < 3; ++y) EXPECT_EQ(picture.rows[16 * static_cast<std::size_t>(y) + 15], 0) << "padding";
+    EXPECT_EQ(tk::ToBitmap(picture).pixels, Pattern(5, 3).pixels);
+
+    tk::SaveBitmapFile(picture, L"T:\\wall.bmp");
+    Bytes expected = tk::Bmp24Headers(picture);
+    expected.insert(expected.end(), picture.rows.begin(), picture.rows.end());
+    const Bytes written = tk::fs::ReadFile(L"T:\\wall.bmp");
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(written, tk::EncodeBmp24(Pattern(5, 3)));
+    const tk::Picture24 decoded = tk::DecodePicture(L"T:\\wall.bmp");
+    EXPECT_EQ(decoded.rows, picture.rows);
+
+    // Rows that do not match the size are refused, and the file stays as it was.
+    tk::Picture24 broken = picture;
+    broken.rows.pop_back();
+    EXPECT_THROW(tk::SaveBitmapFile(broken, L"T:\\wall.bmp"), tk::PictureError);
+    EXPECT_THROW(tk::SaveBitmapFile(tk::Picture24(), L"T:\\wall.bmp"), tk::PictureError);
+    EXPECT_EQ(tk::fs::ReadFile(L"T:\\wall.bmp"), expected);
+    EXPECT_EQ(HostNames(), std::vector<std::string>{"wall.bmp"});
+}
+
+TEST_F(PictureFiles, LargePictureIsWrittenWholeInChunks) {
+    tk::Picture24 picture(1001, 700);  // 2.1 MB of rows, each padded by one byte
+    for (std::size_t i = 0; i < picture.rows.size(); ++i) picture.rows[i] = static_cast<std::uint8_t>(i * 31 + i / 3003);
+    for (int y = 0; y < picture.height; ++y) picture.Row(y)[3003] = 0;
+    tk::SaveBitmapFile(picture, L"T:\\big.bmp");
+    const Bytes written = tk::fs::ReadFile(L"T:\\big.bmp");
+    ASSERT_EQ(written.size(), 54 + picture.rows.size());
+    EXPECT_TRUE(std::equal(picture.rows.begin(), picture.rows.end(), written.begin() + 54));
+    EXPECT_EQ(tk::DecodePicture(L"T:\\big.bmp").rows, picture.rows);
 }
 
 TEST_F(PictureFiles, SaveReplacesTheFileAndLeavesNoTemporaryFile) {

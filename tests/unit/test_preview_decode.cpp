@@ -317,7 +317,7 @@ TEST_F(PicturePreviewBrowser, LargePhotoShowsAndReportsWhatAFullDecodeDoes) {
             EXPECT_EQ(browser().lblSize.Caption(), fullSize);
             EXPECT_EQ(browser().lblSize.Caption(), c.size);
             EXPECT_EQ(Drawn(), fullRect);
-            const tk::Bitmap& held = *browser().picBuff.Picture();
+            const tk::Picture24& held = *browser().picBuff.Picture();
             EXPECT_EQ(held.FullWidth(), c.width);
             EXPECT_EQ(held.FullHeight(), c.height);
             // Fewer pixels held, but at least one for each pixel of the drawn picture.

@@ -99,7 +99,7 @@ TEST_F(ToolkitPictureBox, NegativeExtentMirrorsThePicture) {
 
 TEST_F(ToolkitPictureBox, ClsErasesDrawingsButKeepsTheAssignedPicture) {
     BoxForm form;
-    form.box.SetPicture(std::make_shared<const tk::Bitmap>(Solid(10, 10, 0x123456)));
+    form.box.SetPicture(std::make_shared<const tk::Picture24>(tk::ToPicture24(Solid(10, 10, 0x123456))));
     EXPECT_EQ(form.box.Surface().at(9, 9), 0x123456u);
     EXPECT_EQ(form.box.Surface().at(10, 10), kFacePixel);
     form.box.PaintPicture(Solid(1, 1, 0xABCDEF), 0, 0, form.box.ScaleWidth(), form.box.ScaleHeight());

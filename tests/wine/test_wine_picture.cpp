@@ -122,6 +122,44 @@ TEST(PictureWinePaths, ImagingComponentIsPresentAndBothPathsReadOurBitmaps) {
     EXPECT_EQ(DecodeWith(DecoderPath::Auto, folder / L"p.bmp").pixels, original.pixels);
 }
 
+// Large enough for several bands of converted rows: a 24-bit bitmap (read row by row into
+// place), and the same pixels as a 32-bit one (converted, in bands).
+TEST(PictureWinePaths, LargePicturesComeWholeThroughRowsAndBands) {
+    TempFolder folder;
+    tk::Picture24 picture(1203, 905);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.Set(x, y, static_cast<std::uint32_t>((x * 7 + y) & 255) << 16 | static_cast<std::uint32_t>(y * 3 & 255) << 8 | ((x ^ y) & 255));
+    tk::SaveBitmapFile(picture, folder / L"p24.bmp");
+
+    std::vector<std::uint8_t> file = tk::Bmp24Headers(picture);
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(picture.width) * 4 * static_cast<std::uint32_t>(picture.height);
+    for (int i = 0; i < 4; ++i) {
+        file[2 + i] = static_cast<std::uint8_t>((54 + pixelBytes) >> (8 * i));
+        file[34 + i] = static_cast<std::uint8_t>(pixelBytes >> (8 * i));
+    }
+    file[28] = 32;
+    for (int y = picture.height - 1; y >= 0; --y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t pixel = picture.at(x, y);
+            file.insert(file.end(), {static_cast<std::uint8_t>(pixel), static_cast<std::uint8_t>(pixel >> 8),
+                                     static_cast<std::uint8_t>(pixel >> 16), 0});
+        }
+    }
+    tk::fs::WriteFileAtomic(folder / L"p32.bmp", file);
+
+    const std::vector<std::uint32_t> expected = tk::ToBitmap(picture).pixels;
+    for (DecoderPath path : {DecoderPath::Wic, DecoderPath::OlePicture}) {
+        for (const wchar_t* name : {L"p24.bmp", L"p32.bmp"}) {
+            SCOPED_TRACE(std::string(name, name + 7));
+            EXPECT_TRUE(DecodeWith(path, folder / name).pixels == expected);
+        }
+    }
+    tk::win32::SetDecoderPath(DecoderPath::Wic);
+    EXPECT_EQ(tk::DecodePicture(folder / L"p24.bmp").rows, picture.rows);
+    tk::win32::SetDecoderPath(DecoderPath::Auto);
+}
+
 TEST(PictureWinePaths, LosslessFormatsGiveIdenticalPixelsOnBothPaths) {
     for (const char* name : {"good/bmp/pillow_hopper.bmp", "good/bmp/bmpsuite_g_pal8.bmp", "good/bmp/bmpsuite_g_pal4rle.bmp",
                              "good/bmp/bmpsuite_g_pal1.bmp", "good/bmp/bmpsuite_g_rgb16-565.bmp", "good/bmp/imagers_Core_8_Bit.bmp",

@@ -66,10 +66,12 @@ bool StatIs(const std::wstring& path, mode_t type) {
     }
 }
 
-void WriteAll(int fd, const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+void WriteAll(int fd, const ByteSpan& bytes, const std::wstring& path) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < bytes.size) {
+        const ssize_t written = ::write(fd, bytes.data + done, std::min(bytes.size - done, kChunk));
         if (written < 0) {
             if (errno == EINTR) continue;
             Fail("Cannot write", path, errno);
@@ -157,7 +159,7 @@ void RemoveLeftTemporaries(const std::string& folder, const std::string& target)
 
 }  // namespace
 
-void HeadlessFiles::WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void HeadlessFiles::WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) {
     static std::uint32_t serial = 0;
     const std::string target = headless::HostPath(path);
     const std::string folder = FolderOf(target);
@@ -172,7 +174,7 @@ void HeadlessFiles::WriteFileAtomic(const std::wstring& path, const std::vector<
     FileDescriptor file(fd);
     if (file.get() < 0) Fail("Cannot create a file beside", path, errno);
     try {
-        WriteAll(file.get(), bytes, path);
+        for (const ByteSpan& part : parts) WriteAll(file.get(), part, path);
         if (::fsync(file.get()) != 0) Fail("Cannot write", path, errno);
         if (file.Close() != 0) Fail("Cannot write", path, errno);
         if (::rename(temp.c_str(), target.c_str()) != 0) Fail("Cannot replace", path, errno);

@@ -42,44 +42,48 @@ struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
 
-Bitmap DecodeJpeg(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+Picture24 DecodeJpeg(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
     if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) throw PictureError("The picture file is too large.");
     int width = 0;
     int height = 0;
     int channels = 0;
-    const std::unique_ptr<stbi_uc, StbFree> rgba(
-        stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height, &channels, 4));
-    if (!rgba) {
+    const std::unique_ptr<stbi_uc, StbFree> rgb(
+        stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height, &channels, 3));
+    if (!rgb) {
         throw PictureError(std::string("The picture could not be decoded (") + stbi_failure_reason() + ").");
     }
     if (width != info.width || height != info.height) {
         throw PictureError("The decoded picture does not have the size its header declares.");
     }
-    Bitmap out(width, height);
-    const stbi_uc* p = rgba.get();
-    for (std::uint32_t& pixel : out.pixels) {
-        pixel = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-        p += 4;
+    Picture24 out(width, height);
+    const stbi_uc* p = rgb.get();
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = out.Row(y);
+        for (int x = 0; x < width; ++x, p += 3, row += 3) {
+            row[0] = p[2];
+            row[1] = p[1];
+            row[2] = p[0];
+        }
     }
     return out;
 }
 
 // Each output pixel is the mean of its block; blocks at the right and bottom edges may be cut.
-Bitmap Reduce(const Bitmap& whole, int reduction) {
+Picture24 Reduce(const Picture24& whole, int reduction) {
     const SizePx size = ReducedSize(whole.width, whole.height, reduction);
     const int step = 1 << reduction;
-    Bitmap out(size.width, size.height);
+    Picture24 out(size.width, size.height);
     std::vector<std::uint32_t> sums(static_cast<std::size_t>(size.width) * 3);
     for (int oy = 0; oy < size.height; ++oy) {
         std::fill(sums.begin(), sums.end(), 0u);
         const int y1 = std::min(whole.height, (oy + 1) * step);
         for (int y = oy * step; y < y1; ++y) {
-            for (int x = 0; x < whole.width; ++x) {
-                const std::uint32_t pixel = whole.at(x, y);
+            const std::uint8_t* pixel = whole.Row(y);
+            for (int x = 0; x < whole.width; ++x, pixel += 3) {
                 std::uint32_t* sum = &sums[static_cast<std::size_t>(x >> reduction) * 3];
-                sum[0] += (pixel >> 16) & 0xFF;
-                sum[1] += (pixel >> 8) & 0xFF;
-                sum[2] += pixel & 0xFF;
+                sum[0] += pixel[2];
+                sum[1] += pixel[1];
+                sum[2] += pixel[0];
             }
         }
         const int rows = y1 - oy * step;
@@ -87,19 +91,20 @@ Bitmap Reduce(const Bitmap& whole, int reduction) {
             const std::uint32_t count =
                 static_cast<std::uint32_t>(rows * (std::min(whole.width, (ox + 1) * step) - ox * step));
             const std::uint32_t* sum = &sums[static_cast<std::size_t>(ox) * 3];
-            out.at(ox, oy) = ((sum[0] + count / 2) / count) << 16 | ((sum[1] + count / 2) / count) << 8 |
-                             ((sum[2] + count / 2) / count);
+            out.Set(ox, oy, ((sum[0] + count / 2) / count) << 16 | ((sum[1] + count / 2) / count) << 8 |
+                                ((sum[2] + count / 2) / count));
         }
     }
     return out;
 }
 
-Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
+// Bitmaps and GIFs are decoded by our own decoders into 32-bit pixels, then packed.
+Picture24 DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     switch (info.format) {
-        case ImageFormat::Bmp: return headless::DecodeBmp(file);
-        case ImageFormat::Gif: return headless::DecodeGif(file);
+        case ImageFormat::Bmp: return ToPicture24(headless::DecodeBmp(file));
+        case ImageFormat::Gif: return ToPicture24(headless::DecodeGif(file));
         default: {
-            Bitmap whole = DecodeJpeg(file, info);
+            Picture24 whole = DecodeJpeg(file, info);
             return reduction > 0 ? Reduce(whole, reduction) : whole;
         }
     }
@@ -109,8 +114,8 @@ Bitmap DecodeProbed(const std::vector<std::uint8_t>& file, const ImageInfo& info
 
 namespace headless {
 
-Bitmap HeadlessPictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
-                                int reduction) {
+Picture24 HeadlessPictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                                   int reduction) {
     return DecodeProbed(file, info, reduction);
 }
 

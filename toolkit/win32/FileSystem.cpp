@@ -95,12 +95,12 @@ void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, Visit
     } while (::FindNextFileW(find.Get(), &data));
 }
 
-void WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
+void WriteAll(HANDLE file, const ByteSpan& bytes, const std::wstring& path) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
+    while (done < bytes.size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size - done, kChunk));
         DWORD written = 0;
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) Fail("Cannot write", path);
+        if (!::WriteFile(file, bytes.data + done, chunk, &written, nullptr) || written == 0) Fail("Cannot write", path);
         done += written;
     }
 }
@@ -185,12 +185,12 @@ std::vector<std::uint8_t> Win32Files::ReadFile(const std::wstring& path) {
     return bytes;
 }
 
-void Win32Files::WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void Win32Files::WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) {
     RemoveLeftTemporaries(path);
     std::wstring tempPath;
     UniqueFile file = CreateTemporaryBeside(path, tempPath);
     try {
-        WriteAll(file.Get(), bytes, path);
+        for (const ByteSpan& part : parts) WriteAll(file.Get(), part, path);
         if (!::FlushFileBuffers(file.Get())) Fail("Cannot write", path);
         file.Reset();
         if (!::MoveFileExW(SystemPath(tempPath).c_str(), SystemPath(path).c_str(),

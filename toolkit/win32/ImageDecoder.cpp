@@ -55,7 +55,7 @@ private:
 };
 
 // The OLE picture loader has no reduced decode: it always delivers the whole picture.
-Bitmap DecodeWithSystem(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
+Picture24 DecodeWithSystem(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     switch (g_path.load()) {
         case DecoderPath::OlePicture:
             return DecodeWithOlePicture(file, info);
@@ -87,19 +87,19 @@ void CheckHr(long hr, const char* what) {
     throw PictureError(std::string("The picture could not be decoded (") + what + " failed, " + code + ").");
 }
 
-void PlacePixels(const std::vector<std::uint32_t>& pixels, int width, int height, int left, int top,
-                 bool keepTransparent, Bitmap& canvas) {
-    for (int y = 0; y < height && top + y < canvas.height; ++y) {
+void PlaceRows(const std::uint32_t* band, int width, int firstRow, int rows, int left, int top,
+               bool keepTransparent, Picture24& canvas) {
+    for (int y = 0; y < rows && top + firstRow + y < canvas.height; ++y) {
         for (int x = 0; x < width && left + x < canvas.width; ++x) {
-            const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * width + x];
+            const std::uint32_t pixel = band[static_cast<std::size_t>(y) * width + x];
             if (keepTransparent && (pixel >> 24) == 0) continue;
-            canvas.at(left + x, top + y) = pixel & 0x00FFFFFFu;
+            canvas.Set(left + x, top + firstRow + y, pixel);
         }
     }
 }
 
-Bitmap Win32Pictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
-                             int reduction) {
+Picture24 Win32Pictures::Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                                int reduction) {
     const DecodeApartment apartment;
     return DecodeWithSystem(file, info, reduction);
 }

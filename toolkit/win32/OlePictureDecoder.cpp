@@ -1,7 +1,7 @@
 // Decoding with the OLE picture loader: the bytes go in through a stream on global memory; the
 // loaded picture is drawn into a 32-bit DIB section of its bitmap's pixel size (read from the
-// bitmap itself, not from its HIMETRIC size, which depends on the display's resolution). The
-// section starts black, so transparent GIF pixels stay black. A GIF whose first image is smaller
+// bitmap itself, not from its HIMETRIC size, which depends on the display's resolution), whose
+// rows are then packed into the picture's 24-bit ones. The section starts black, so transparent GIF pixels stay black. A GIF whose first image is smaller
 // than its screen loads at the image's size; it is placed on the screen at the image's offset.
 #include <windows.h>
 #include <ole2.h>
@@ -56,7 +56,9 @@ SIZE BitmapSize(IPicture* picture) {
     return SIZE{bitmap.bmWidth, bitmap.bmHeight < 0 ? -bitmap.bmHeight : bitmap.bmHeight};
 }
 
-std::vector<std::uint32_t> Render(IPicture* picture, int width, int height) {
+// The picture drawn into a 32-bit DIB section, its rows then packed into `place`.
+template <typename Place>
+void Render(IPicture* picture, int width, int height, Place place) {
     BITMAPINFO header{};
     header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     header.bmiHeader.biWidth = width;
@@ -80,14 +82,12 @@ std::vector<std::uint32_t> Render(IPicture* picture, int width, int height) {
                 "Render");
         ::GdiFlush();
     }
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
-    return pixels;
+    place(static_cast<const std::uint32_t*>(bits));
 }
 
 }  // namespace
 
-Bitmap DecodeWithOlePicture(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
+Picture24 DecodeWithOlePicture(const std::vector<std::uint8_t>& file, const ImageInfo& info) {
     const ComPtr<IPicture> picture = LoadPicture(file);
     const SIZE size = BitmapSize(picture.Get());
     const bool whole = size.cx == info.width && size.cy == info.height;
@@ -95,17 +95,21 @@ Bitmap DecodeWithOlePicture(const std::vector<std::uint8_t>& file, const ImageIn
     if (!whole && !gifFrame) throw PictureError("The decoded picture does not have the size its header declares.");
     const int width = static_cast<int>(size.cx);
     const int height = static_cast<int>(size.cy);
-    std::vector<std::uint32_t> pixels = Render(picture.Get(), width, height);
-    Bitmap canvas;
-    if (whole) {  // the rendered pixels become the picture's, without a second copy
-        canvas.width = width;
-        canvas.height = height;
-        canvas.pixels = std::move(pixels);
-        for (std::uint32_t& pixel : canvas.pixels) pixel &= 0x00FFFFFFu;
-    } else {
-        canvas = Bitmap(info.width, info.height);
-        PlacePixels(pixels, width, height, info.frameLeft, info.frameTop, false, canvas);
-    }
+    Picture24 canvas(info.width, info.height);
+    Render(picture.Get(), width, height, [&](const std::uint32_t* pixels) {
+        if (whole) {
+            for (int y = 0; y < height; ++y) {
+                std::uint8_t* out = canvas.Row(y);
+                for (int x = 0; x < width; ++x, ++pixels, out += 3) {
+                    out[0] = static_cast<std::uint8_t>(*pixels);
+                    out[1] = static_cast<std::uint8_t>(*pixels >> 8);
+                    out[2] = static_cast<std::uint8_t>(*pixels >> 16);
+                }
+            }
+        } else {
+            PlaceRows(pixels, width, 0, height, info.frameLeft, info.frameTop, false, canvas);
+        }
+    });
     return canvas;
 }
 

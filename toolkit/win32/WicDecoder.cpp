@@ -1,5 +1,7 @@
 // Decoding with the Windows Imaging Component: a decoder for the bytes in memory (the format
-// recognised by content), its first frame converted to 32-bit BGRA. A GIF frame comes at its own
+// recognised by content), its first frame read into the picture's 24-bit rows. Pixels already
+// 24-bit BGR (most JPEGs) are read row by row straight into their place; any other format goes
+// through a converter to 32-bit BGRA, read in bands of bounded size. A GIF frame comes at its own
 // size; it is placed on the logical screen at its offset, its transparent pixels left black.
 //
 // A reduced decode asks the frame's own decoder for the smaller size (IWICBitmapSourceTransform:
@@ -8,6 +10,8 @@
 // pixel of the whole picture.
 #include <windows.h>
 #include <wincodec.h>
+
+#include <algorithm>
 
 #include "common/win32/Handles.h"
 #include "toolkit/win32/Decoders.h"
@@ -78,88 +82,133 @@ ComPtr<IWICBitmapSource> Scaled(IWICImagingFactory* factory, IWICBitmapFrameDeco
     return source;
 }
 
+// The first frame's pixels at the size they come at, and what they are read from (kept alive
+// while the pixels are copied out).
 struct Frame {
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> source;
+    ComPtr<IWICBitmapSource> pixels;
     UINT width = 0;
     UINT height = 0;
-    std::vector<std::uint32_t> bgra;  // top-down, alpha in the high byte
 };
 
 // `reduced` is the size wanted when smaller than the frame; it is honoured only for a frame of
 // the picture's full size. The frame comes at that size or at its own.
 Frame ReadFirstFrame(IWICImagingFactory* factory, const std::vector<std::uint8_t>& file, const ImageInfo& info,
                      SizePx reduced) {
-    ComPtr<IWICStream> stream;
-    CheckHr(factory->CreateStream(stream.Put()), "CreateStream");
-    CheckHr(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size())),
-            "InitializeFromMemory");
-    ComPtr<IWICBitmapDecoder> decoder;
-    CheckHr(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put()),
-            "CreateDecoderFromStream");
-    ComPtr<IWICBitmapFrameDecode> source;
-    CheckHr(decoder->GetFrame(0, source.Put()), "GetFrame");
     Frame frame;
-    CheckHr(source->GetSize(&frame.width, &frame.height), "GetSize");
+    CheckHr(factory->CreateStream(frame.stream.Put()), "CreateStream");
+    CheckHr(frame.stream->InitializeFromMemory(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size())),
+            "InitializeFromMemory");
+    CheckHr(factory->CreateDecoderFromStream(frame.stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                             frame.decoder.Put()),
+            "CreateDecoderFromStream");
+    CheckHr(frame.decoder->GetFrame(0, frame.source.Put()), "GetFrame");
+    CheckHr(frame.source->GetSize(&frame.width, &frame.height), "GetSize");
     CheckPictureSize(frame.width, frame.height);
-    ComPtr<IWICBitmapSource> pixels;
     const bool reduce = static_cast<int>(frame.width) == info.width && static_cast<int>(frame.height) == info.height &&
                         (reduced.width < info.width || reduced.height < info.height);
     if (reduce) {
         const UINT width = static_cast<UINT>(reduced.width);
         const UINT height = static_cast<UINT>(reduced.height);
-        pixels = DecodedSmaller(factory, source.Get(), width, height);
-        if (!pixels) pixels = Scaled(factory, source.Get(), width, height);
-        if (pixels) {
+        frame.pixels = DecodedSmaller(factory, frame.source.Get(), width, height);
+        if (!frame.pixels) frame.pixels = Scaled(factory, frame.source.Get(), width, height);
+        if (frame.pixels) {
             frame.width = width;
             frame.height = height;
         }
     }
-    if (!pixels) CheckHr(source->QueryInterface(IID_IWICBitmapSource, pixels.PutVoid()), "QueryInterface");
+    if (!frame.pixels) {
+        CheckHr(frame.source->QueryInterface(IID_IWICBitmapSource, frame.pixels.PutVoid()), "QueryInterface");
+    }
+    return frame;
+}
+
+bool IsBgr24(IWICBitmapSource* pixels) {
+    WICPixelFormatGUID format{};
+    return SUCCEEDED(pixels->GetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR);
+}
+
+// Pixels already in the picture's own layout: each row read straight into its place.
+void CopyRowsInPlace(IWICBitmapSource* pixels, Picture24& picture) {
+    const UINT stride = static_cast<UINT>(picture.RowBytes());
+    for (int y = 0; y < picture.height; ++y) {
+        const WICRect row{0, y, picture.width, 1};
+        CheckHr(pixels->CopyPixels(&row, stride, stride, picture.Row(y)), "CopyPixels");
+    }
+}
+
+// Any other pixel format, converted to 32-bit BGRA and read in bands of rows of bounded size;
+// `place(firstRow, rows, band)` takes each band (top-down, `rows` rows of the frame's width).
+template <typename Place>
+void CopyConvertedBands(IWICImagingFactory* factory, IWICBitmapSource* pixels, UINT width, UINT height, Place place) {
     ComPtr<IWICFormatConverter> converter;
     CheckHr(factory->CreateFormatConverter(converter.Put()), "CreateFormatConverter");
-    const HRESULT converted = converter->Initialize(pixels.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+    const HRESULT converted = converter->Initialize(pixels, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                                     nullptr, 0.0, WICBitmapPaletteTypeCustom);
     if (converted == WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT || converted == WINCODEC_ERR_COMPONENTNOTFOUND) {
         throw WicFormatUnsupported("The imaging component cannot convert this picture's pixel format.");
     }
     CheckHr(converted, "Initialize");
-    frame.bgra.resize(static_cast<std::size_t>(frame.width) * frame.height);
-    const UINT stride = frame.width * 4;
-    CheckHr(converter->CopyPixels(nullptr, stride, static_cast<UINT>(frame.bgra.size() * 4),
-                                  reinterpret_cast<BYTE*>(frame.bgra.data())),
-            "CopyPixels");
-    return frame;
+    constexpr std::size_t kBandBytes = std::size_t{1} << 20;
+    const UINT bandRows = static_cast<UINT>(std::max<std::size_t>(1, kBandBytes / (std::size_t{width} * 4)));
+    std::vector<std::uint32_t> band(std::size_t{width} * std::min(bandRows, height));
+    const UINT stride = width * 4;
+    for (UINT first = 0; first < height; first += bandRows) {
+        const UINT rows = std::min(bandRows, height - first);
+        const WICRect rect{0, static_cast<INT>(first), static_cast<INT>(width), static_cast<INT>(rows)};
+        CheckHr(converter->CopyPixels(&rect, stride, stride * rows, reinterpret_cast<BYTE*>(band.data())),
+                "CopyPixels");
+        place(static_cast<int>(first), static_cast<int>(rows), band.data());
+    }
 }
 
 }  // namespace
 
-std::optional<Bitmap> DecodeWithWic(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
+std::optional<Picture24> DecodeWithWic(const std::vector<std::uint8_t>& file, const ImageInfo& info, int reduction) {
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   factory.PutVoid()))) {
         return std::nullopt;
     }
     const SizePx reduced = ReducedSize(info.width, info.height, reduction);
-    Frame frame = ReadFirstFrame(factory.Get(), file, info, reduced);
-    const bool whole = static_cast<int>(frame.width) == info.width && static_cast<int>(frame.height) == info.height;
-    const bool small = reduction > 0 && static_cast<int>(frame.width) == reduced.width &&
-                       static_cast<int>(frame.height) == reduced.height;
-    const bool gifFrame = info.format == ImageFormat::Gif && static_cast<int>(frame.width) == info.frameWidth &&
-                          static_cast<int>(frame.height) == info.frameHeight;
+    const Frame frame = ReadFirstFrame(factory.Get(), file, info, reduced);
+    const int width = static_cast<int>(frame.width);
+    const int height = static_cast<int>(frame.height);
+    const bool whole = width == info.width && height == info.height;
+    const bool small = reduction > 0 && width == reduced.width && height == reduced.height;
+    const bool gif = info.format == ImageFormat::Gif;
+    const bool gifFrame = gif && width == info.frameWidth && height == info.frameHeight;
     if (!whole && !small && !gifFrame) {
         throw PictureError("The decoded picture does not have the size its header declares.");
     }
-    Bitmap canvas;
-    if (whole || small) {  // the frame's buffer becomes the picture's, without a second copy
-        const bool gif = info.format == ImageFormat::Gif;
-        canvas.width = static_cast<int>(frame.width);
-        canvas.height = static_cast<int>(frame.height);
-        canvas.pixels = std::move(frame.bgra);
-        for (std::uint32_t& pixel : canvas.pixels) pixel = (gif && (pixel >> 24) == 0) ? 0 : pixel & 0x00FFFFFFu;
-    } else {
-        canvas = Bitmap(info.width, info.height);
-        PlacePixels(frame.bgra, static_cast<int>(frame.width), static_cast<int>(frame.height), info.frameLeft,
-                    info.frameTop, true, canvas);
+    if (whole || small) {
+        Picture24 picture(width, height);
+        if (!gif && IsBgr24(frame.pixels.Get())) {
+            CopyRowsInPlace(frame.pixels.Get(), picture);
+        } else {
+            // A GIF's transparent pixels are black; any other picture's alpha is left out.
+            CopyConvertedBands(factory.Get(), frame.pixels.Get(), frame.width, frame.height,
+                               [&](int first, int rows, const std::uint32_t* band) {
+                                   for (int y = 0; y < rows; ++y) {
+                                       std::uint8_t* out = picture.Row(first + y);
+                                       for (int x = 0; x < width; ++x, ++band, out += 3) {
+                                           const std::uint32_t pixel = gif && (*band >> 24) == 0 ? 0 : *band;
+                                           out[0] = static_cast<std::uint8_t>(pixel);
+                                           out[1] = static_cast<std::uint8_t>(pixel >> 8);
+                                           out[2] = static_cast<std::uint8_t>(pixel >> 16);
+                                       }
+                                   }
+                               });
+        }
+        return picture;
     }
+    Picture24 canvas(info.width, info.height);
+    CopyConvertedBands(factory.Get(), frame.pixels.Get(), frame.width, frame.height,
+                       [&](int first, int rows, const std::uint32_t* band) {
+                           PlaceRows(band, width, first, rows, info.frameLeft, info.frameTop, true, canvas);
+                       });
     return canvas;
 }
 

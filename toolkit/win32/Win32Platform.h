@@ -63,7 +63,7 @@ private:
 class Win32Files final : public Files {
 public:
     std::vector<std::uint8_t> ReadFile(const std::wstring& path) override;
-    void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
+    void WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) override;
     bool FolderExists(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;
     std::vector<std::wstring> ListFiles(const std::wstring& folder,
@@ -75,8 +75,8 @@ public:
 // (SetDecoderPath, ImageDecoder.h, can force either).
 class Win32Pictures final : public PictureDecoder {
 public:
-    Bitmap Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
-                  int reduction) override;
+    Picture24 Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
+                     int reduction) override;
 };
 
 class Win32Platform {
