@@ -144,6 +144,24 @@ e2e_prefix() {
   e2e_log "prefix $WINEPREFIX ($*)"
 }
 
+# e2e_corpus: sets E2E_CORPUS_DIR to the shared image corpus, the folder MURIVALE_CORPUS names or
+# else shared/corpus beside the checkout's folder; skips the case, saying how to provide it, when
+# there is none.
+E2E_CORPUS_DIR=""
+e2e_corpus() {
+  local dir=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
+  if [ ! -f "$dir/MANIFEST.tsv" ]; then
+    if [ -n "${MURIVALE_CORPUS:-}" ]; then
+      e2e_log "skipped: MURIVALE_CORPUS=$MURIVALE_CORPUS holds no image corpus (no MANIFEST.tsv)"
+    else
+      e2e_log "skipped: no image corpus at $dir; put it there (shared/corpus beside the checkout) or set MURIVALE_CORPUS to its folder"
+    fi
+    E2E_FINISHED=1
+    exit 77
+  fi
+  E2E_CORPUS_DIR=$(cd "$dir" && pwd)
+}
+
 # e2e_win_path PATH: the Windows form of a Unix path under this prefix (Z: for the root,
 # C: for the prefix's drive_c).
 e2e_win_path() {
