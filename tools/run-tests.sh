@@ -7,8 +7,9 @@
 #   4. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
 #      in Wine for both Windows builds (the 32-bit one through WoW64);
 #   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86.
-# Steps 4 and 5 run in three branches side by side: the native tests; the x64 build's Wine
-# tests and end-to-end cases; the same for the x86 build. Each Windows build has its own X
+# The Windows builds come first; then three branches run side by side: the native builds and
+# their tests (at a lower priority); the x64 build's Wine tests and end-to-end cases; the same
+# for the x86 build. Each Windows build has its own X
 # display and its own test prefix with one Wine session for all its suites, and both builds'
 # end-to-end cases share one set of base prefixes. A branch's steps write to their logs only;
 # the logs are printed when all branches have ended.
@@ -130,13 +131,17 @@ run_ctest() { # PRESET CTEST-ARGS...
   fi
 }
 
-for preset in native native-asan windows-x64 windows-x86; do
-  if step "configure-$preset" configure "$preset"; then
-    step "build-$preset" build "$preset"
+# configure_build PRESET: configures and builds one preset.
+configure_build() {
+  if step "configure-$1" configure "$1"; then
+    step "build-$1" build "$1"
   else
-    skip "build-$preset" "configure failed"
+    skip "build-$1" "configure failed"
   fi
-done
+}
+# The Windows builds first: their tests take longest. The native builds are made in their
+# branch, beside those tests.
+for preset in windows-x64 windows-x86; do configure_build "$preset"; done
 
 ctest_flags=(--no-tests=error --timeout 600)
 windows_built=""
@@ -153,6 +158,9 @@ fi
 
 native_tests() {
   local preset
+  # Behind the Wine branches, whose waits have time limits.
+  renice -n 10 -p "$BASHPID" >/dev/null 2>&1
+  for preset in native native-asan; do configure_build "$preset"; done
   for preset in native native-asan; do
     if [ -n "${ok[build-$preset]:-}" ]; then
       step "test-$preset" run_ctest "$preset" -j "$jobs" "${ctest_flags[@]}"
