@@ -2,6 +2,13 @@
 # Runs a Windows program under Wine for CTest (the cross-compiling emulator of the Windows
 # presets) or by hand:  tools/wine-run.sh PROGRAM.exe [ARGS...]
 #
+#   tools/wine-run.sh --session       makes the prefix if need be and keeps one Wine session
+#                                     alive for the runs that follow (a persistent wineserver
+#                                     with Wine's own processes), instead of one per run
+#   tools/wine-run.sh --end-session   ends it (and whatever still runs in the prefix)
+# A session needs $DISPLAY: Wine's desktop belongs to the display it started on, and a private
+# display would end with the first run.
+#
 # - Prefix: $WINEPREFIX if set, else a cached test prefix made once per user
 #   (${XDG_CACHE_HOME:-~/.cache}/murivale/wine-test-prefix). Making it is serialised with a lock,
 #   so parallel test runs do not race.
@@ -12,7 +19,11 @@
 # - The exit code is the program's (wine's).
 set -uo pipefail
 
-[ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGS...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGS...] | --session | --end-session" >&2; exit 2; }
+session=""
+case "$1" in
+  --session | --end-session) session=$1 ;;
+esac
 
 export WINEDEBUG=${MURIVALE_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -24,6 +35,15 @@ fi
 export WINEPREFIX
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 command -v wine >/dev/null || { echo "wine-run: wine is not installed (tools/install-deps.sh)" >&2; exit 127; }
+if [ "$session" = --end-session ]; then
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  exit 0
+fi
+if [ "$session" = --session ] && [ -z "${DISPLAY:-}" ]; then
+  echo "wine-run: a session needs a display (\$DISPLAY is not set)" >&2
+  exit 2
+fi
 
 out=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 own_display=0
@@ -83,6 +103,17 @@ if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/nu
     </dev/null >/dev/null 2>&1
 fi
 flock -u 9
+
+if [ "$session" = --session ]; then
+  # A server left from an earlier session may belong to a display that is gone.
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  # Detached from our output, so that the session does not hold the caller's pipes open;
+  # one program started and ended brings up Wine's own processes, which then stay.
+  wineserver -p </dev/null >/dev/null 2>&1 || { echo "wine-run: cannot start wineserver" >&2; exit 1; }
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+  exit 0
+fi
 
 wine "$@" >"$out" 2>&1
 rc=$?

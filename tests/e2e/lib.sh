@@ -79,6 +79,14 @@ e2e_cleanup() {
     kill "$pid" 2>/dev/null
   done
   xvfb_stop
+  # Nothing the case ran may have written into a base prefix through the shared files.
+  local base
+  for base in "${E2E_BASES[@]}"; do
+    if ! "$E2E_REPO/tools/wine-prefix-copy.sh" --check "$base"; then
+      echo "[$E2E_CASE] FAIL: the case changed files of the base prefix $base" >&2
+      ((rc != 0)) || rc=1
+    fi
+  done
   if [ -n "$E2E_WORK" ] && [ "${E2E_KEEP:-0}" != 1 ]; then
     rm -rf "$E2E_WORK"
   elif [ -n "$E2E_WORK" ]; then
@@ -115,33 +123,67 @@ e2e_display() {
 
 # e2e_base_prefix VERSION [DPI]: prints the folder of a base prefix for that version and DPI,
 # making it the first time it is asked for in this run. E2E_WINEARCH=win32 asks for a
-# 32-bit-only prefix (a 32-bit Windows); the default is 64-bit.
+# 32-bit-only prefix (a 32-bit Windows); the default is 64-bit. Only the Windows XP prefix at
+# Wine's default DPI is booted, once for each architecture; the others are cheap copies of it
+# with their version and DPI set (tools/wine-prefix.sh --from). A base is finished when its
+# marker BASE.ready beside it exists.
 e2e_base_prefix() {
   local version=$1 dpi=${2:-} arch=${E2E_WINEARCH:-}
+  [ "$arch" = win64 ] && arch="" # the default: one prefix, however it is asked for
   local cache=${E2E_PREFIX_CACHE:-$E2E_WORK/prefixes}
-  local base=$cache/$version${dpi:+-$dpi}${arch:+-$arch}
+  local base=$cache/$version${dpi:+-$dpi}${arch:+-$arch} root=""
+  if [ "$version" != winxp ] || [ -n "$dpi" ]; then
+    root=$(e2e_base_prefix winxp) || return 1
+  fi
   mkdir -p "$cache"
   (
     flock 9
-    if [ ! -f "$base/.e2e-ready" ]; then
-      rm -rf "$base"
-      WINEARCH=$arch "$E2E_REPO/tools/wine-prefix.sh" "$base" "$version" $dpi >&2 || exit 1
-      touch "$base/.e2e-ready"
+    if [ ! -f "$base.ready" ]; then
+      rm -rf "$base" "$base".shared "$base".private "$base".stamp
+      WINEARCH=$arch "$E2E_REPO/tools/wine-prefix.sh" ${root:+--from "$root"} "$base" "$version" $dpi >&2 ||
+        exit 1
+      touch "$base.ready"
     fi
   ) 9>"$base.lock" || return 1
   echo "$base"
 }
 
-# e2e_prefix VERSION [DPI]: gives this case its own copy of the base prefix (WINEPREFIX).
+# e2e_prefix VERSION [DPI]: gives this case its own copy of the base prefix (WINEPREFIX). The
+# copy shares the base's system modules by hard links (tools/wine-prefix-copy.sh); when the
+# case ends, it fails if any of them was changed.
+E2E_BASES=()
 e2e_prefix() {
   local base
   base=$(e2e_base_prefix "$@") || e2e_fail "could not make a Wine prefix ($*)"
+  if [ -n "${WINEPREFIX:-}" ] && [[ "$WINEPREFIX" == "$E2E_WORK"/* ]]; then
+    # The case's previous prefix: its server must not outlive the folder.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+  fi
   export WINEPREFIX=$E2E_WORK/prefix
   rm -rf "$WINEPREFIX"
-  cp -a "$base" "$WINEPREFIX" || e2e_fail "could not copy the prefix $base"
-  # The copy keeps the base's server socket name in its own folder; a fresh server is made
-  # for the copy on first use.
+  "$E2E_REPO/tools/wine-prefix-copy.sh" "$base" "$WINEPREFIX" || e2e_fail "could not copy the prefix $base"
+  E2E_BASES+=("$base")
+  # The copy is a new folder: a fresh server is made for it on first use.
   e2e_log "prefix $WINEPREFIX ($*)"
+}
+
+# e2e_corpus: sets E2E_CORPUS_DIR to the shared image corpus, the folder MURIVALE_CORPUS names or
+# else shared/corpus beside the checkout's folder; skips the case, saying how to provide it, when
+# there is none.
+E2E_CORPUS_DIR=""
+e2e_corpus() {
+  local dir=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
+  if [ ! -f "$dir/MANIFEST.tsv" ]; then
+    if [ -n "${MURIVALE_CORPUS:-}" ]; then
+      e2e_log "skipped: MURIVALE_CORPUS=$MURIVALE_CORPUS holds no image corpus (no MANIFEST.tsv)"
+    else
+      e2e_log "skipped: no image corpus at $dir; put it there (shared/corpus beside the checkout) or set MURIVALE_CORPUS to its folder"
+    fi
+    E2E_FINISHED=1
+    exit 77
+  fi
+  E2E_CORPUS_DIR=$(cd "$dir" && pwd)
 }
 
 # e2e_win_path PATH: the Windows form of a Unix path under this prefix (Z: for the root,

@@ -18,14 +18,19 @@ case_timeout=${E2E_CASE_TIMEOUT:-300}
 
 export E2E_ARTIFACTS=${E2E_ARTIFACTS:-$repo/build/e2e-artifacts}
 mkdir -p "$E2E_ARTIFACTS"
-# Base prefixes are made once per run and copied by each case.
-E2E_PREFIX_CACHE=$(mktemp -d "${TMPDIR:-/tmp}/e2e-prefixes.XXXXXX")
+# Base prefixes are made once per run and copied cheaply by each case. A caller that runs
+# several suites (tools/run-tests.sh runs both builds at once) may hand in one folder for all;
+# it then removes it itself.
+if [ -z "${E2E_PREFIX_CACHE:-}" ]; then
+  E2E_PREFIX_CACHE=$(mktemp -d "${TMPDIR:-/tmp}/e2e-prefixes.XXXXXX")
+  trap 'rm -rf "$E2E_PREFIX_CACHE"' EXIT
+fi
 export E2E_PREFIX_CACHE
-trap 'rm -rf "$E2E_PREFIX_CACHE"' EXIT
 # Each case starts its own X server.
 unset DISPLAY
 
 passed=0 failed=0 skipped=0
+run_start=$SECONDS
 failures=()
 shopt -s nullglob
 cases=("$here"/cases/*.sh)
@@ -58,7 +63,7 @@ done
 echo
 echo "End-to-end cases against $dist (artifacts in $E2E_ARTIFACTS):"
 for f in "${failures[@]}"; do echo "  FAILED: $f"; done
-echo "e2e: $passed passed, $failed failed, $skipped skipped"
+echo "e2e: $passed passed, $failed failed, $skipped skipped in $((SECONDS - run_start)) s"
 if ((passed + failed == 0)); then
   echo "e2e: no case ran" >&2
   exit 1

@@ -15,14 +15,8 @@ if [ "${E2E_CORPUS:-0}" != 1 ]; then
   E2E_FINISHED=1
   exit 77
 fi
-corpus=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
-[ -f "$corpus/MANIFEST.tsv" ] || corpus=/work/shared/corpus
-if [ ! -d "$corpus" ]; then
-  e2e_log "skipped: no image corpus at $corpus (MURIVALE_CORPUS names it)"
-  E2E_FINISHED=1
-  exit 77
-fi
-corpus=$(cd "$corpus" && pwd)
+e2e_corpus
+corpus=$E2E_CORPUS_DIR
 
 e2e_display 1024x768
 e2e_prefix winxp

@@ -12,9 +12,8 @@ if [ "${E2E_CORPUS:-0}" != 1 ]; then
   e2e_log "skipped: set E2E_CORPUS=1 to preview every corpus file in the browser"
   exit 77
 fi
-corpus=${MURIVALE_CORPUS:-$E2E_REPO/../shared/corpus}
-[ -f "$corpus/MANIFEST.tsv" ] || corpus=/work/shared/corpus
-[ -f "$corpus/MANIFEST.tsv" ] || { e2e_log "skipped: no image corpus (MURIVALE_CORPUS names it)"; exit 77; }
+e2e_corpus
+corpus=$E2E_CORPUS_DIR
 
 e2e_display 1024x768
 e2e_prefix winxp
