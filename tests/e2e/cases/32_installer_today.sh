@@ -5,9 +5,10 @@
 #     Compatibility tab writes, "~ WINXPSP3" from Windows 8 on), and nothing else in that key;
 #   - the desktop as Windows 7 and later keep it: no shell wallpaper value, the Control Panel
 #     value naming the system's converted copy of the user's picture (a JPEG without
-#     extension). Tessaban saves that picture as the default background; Murivale, run as the
-#     layer makes Windows run it (Wine's per-program version set to XP), changes the wallpaper
-#     at logon, and "Use Default Background" brings the user's own picture back;
+#     extension). Tessaban keeps a copy of that picture as the default background (the base
+#     bitmap); Murivale, run as the layer makes Windows run it (Wine's per-program version set to
+#     XP), changes the wallpaper at logon, Windows rewrites its converted copy for the new
+#     wallpaper, and "Use Default Background" still brings the user's own picture back;
 #   - the silent removal deletes exactly the value it wrote; /NOCOMPAT writes none.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
@@ -60,7 +61,7 @@ e2e_wait_no_window "$tessaban_title" 20
 e2e_wait_exit "$pid" 20 >/dev/null || true
 wineserver -w
 assert_no_window "Error"
-assert_reg "$config_key" BaseFile "$transcoded"
+assert_reg "$config_key" BaseFile "$dir\\${user}${BASE_SUFFIX}"
 
 # --- Murivale as the compatibility mode runs it ---------------------------------------------------
 e2e_reg_set 'HKCU\Software\Wine\AppDefaults\Murivale.exe' Version winxp
@@ -75,6 +76,8 @@ case "$current" in
   *) e2e_fail "CurrentFile after the logon run names no image of the folder: '$current'" ;;
 esac
 e2e_log "the logon run applied $current"
+# Windows rewrites its converted copy at every wallpaper change, Murivale's own included.
+cp "$E2E_REPO/samples/sunrise.jpg" "$themes/TranscodedWallpaper"
 
 # "Use Default Background" (the second button) shows the user's own picture again.
 e2e_start "$dir_unix/Murivale.exe"
