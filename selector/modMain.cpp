@@ -41,7 +41,7 @@ void ReportUnexpectedError(const std::wstring& what) {
         if (program.choice) program.choice->Unload();
         return;
     }
-    tk::MsgBox(L"The action could not be completed:\r\n\r\n" + what, tk::kMbIconStop, kAppTitle);
+    tk::ShowEventError(what);
 }
 
 }  // namespace

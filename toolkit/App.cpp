@@ -19,6 +19,10 @@ ProcessServices& Process() { return CurrentPlatform().process; }
 
 void SetEventErrorHandler(EventErrorHandler handler) { g_eventErrorHandler = std::move(handler); }
 
+void ShowEventError(const std::wstring& what) {
+    MsgBox(L"The action could not be completed:\r\n\r\n" + what, kMbIconStop, App::Title());
+}
+
 void ReportEventError(const char* what) noexcept {
     if (g_reportingEventError) return;
     g_reportingEventError = true;
@@ -27,8 +31,7 @@ void ReportEventError(const char* what) noexcept {
         if (g_eventErrorHandler) {
             g_eventErrorHandler(text);
         } else {
-            MsgBox(L"The action could not be completed:\r\n\r\n" + text, kMbIconStop,
-                   App::Title());
+            ShowEventError(text);
         }
     } catch (...) {
         // Nothing more can be told: the program goes on as the handler left it.

@@ -24,6 +24,8 @@ int Run(Form& startForm);
 using EventErrorHandler = std::function<void(const std::wstring& what)>;
 // Installs `handler`; an empty one puts the default back.
 void SetEventErrorHandler(EventErrorHandler handler);
+// The default report: one message box, "The action could not be completed:" and `what`.
+void ShowEventError(const std::wstring& what);
 // Reports an escaped error as above (`what` is nullptr for an error of no known kind). Never
 // throws.
 void ReportEventError(const char* what) noexcept;

@@ -12,6 +12,7 @@
 
 #include "common/Text.h"
 #include "tests/unit/CorpusManifest.h"
+#include "tests/wine/WinePaths.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Image.h"
 #include "toolkit/win32/ImageDecoder.h"
@@ -20,14 +21,7 @@ namespace {
 
 using tk::win32::DecoderPath;
 
-// A host path ("/work/...") as Wine shows it (drive Z: is the host's root).
-std::wstring WindowsPath(const std::string& hostPath) {
-    std::wstring path = common::FromUtf8(hostPath);
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path.rfind(L"\\", 0) == 0 ? L"Z:" + path : path;
-}
+using wine_paths::WindowsPath;
 
 std::wstring CorpusFile(const std::string& relative) { return WindowsPath(corpus::Folder() + "/" + relative); }
 

@@ -13,6 +13,7 @@
 
 #include "common/Text.h"
 #include "tests/unit/CorpusManifest.h"
+#include "tests/wine/WinePaths.h"
 #include "tests/unit/WrittenBitmaps.h"
 #include "toolkit/Controls.h"
 #include "toolkit/FileSystem.h"
@@ -24,13 +25,7 @@ namespace {
 
 using tk::win32::DecoderPath;
 
-std::wstring WindowsPath(const std::string& hostPath) {
-    std::wstring path = common::FromUtf8(hostPath);
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path.rfind(L"\\", 0) == 0 ? L"Z:" + path : path;
-}
+using wine_paths::WindowsPath;
 
 class SaveForm : public tk::Form {
 public:
