@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/CaseFold.h"
-#include "common/Text.h"
+#include "base/CaseFold.h"
+#include "base/Text.h"
 #include "selector/Catalogue.h"
 
 namespace {
@@ -44,8 +44,8 @@ void ExchangeSort(benchmark::State& state) {
         const std::size_t n = copy.size();
         for (std::size_t i = 0; i < n; ++i) {
             for (std::size_t j = 1; j < n; ++j) {
-                if (common::CompareUtf16(common::LowerCase(copy[j - 1]),
-                                         common::LowerCase(copy[j])) > 0) {
+                if (base::CompareUtf16(base::LowerCase(copy[j - 1]),
+                                         base::LowerCase(copy[j])) > 0) {
                     std::swap(copy[j - 1], copy[j]);
                 }
             }

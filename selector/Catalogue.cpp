@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <numeric>
 
-#include "common/CaseFold.h"
-#include "common/Numeric.h"
-#include "common/Text.h"
+#include "base/CaseFold.h"
+#include "base/Numeric.h"
+#include "base/Text.h"
 #include "selector/frmLoad.h"
 #include "selector/frmSel.h"
 #include "selector/modMain.h"
@@ -16,11 +16,11 @@
 namespace selector {
 
 int ListingProgress(int index, int count) {
-    return static_cast<int>(common::RoundHalfEven(double(index) / double(count) * 5.0));
+    return static_cast<int>(base::RoundHalfEven(double(index) / double(count) * 5.0));
 }
 
 int SortingProgress(int pass, int count) {
-    return static_cast<int>(common::RoundHalfEven(double(pass) / double(count - 1) * 95.0)) + 5;
+    return static_cast<int>(base::RoundHalfEven(double(pass) / double(count - 1) * 95.0)) + 5;
 }
 
 namespace {
@@ -28,7 +28,7 @@ namespace {
 // Sort keys: the lower-cased name as UTF-16 code units, computed once per name, so that
 // comparing two keys is a plain comparison of code units.
 std::u16string SortKey(const std::wstring& name) {
-    return common::Utf16Units(common::LowerCase(name));
+    return base::Utf16Units(base::LowerCase(name));
 }
 
 // Reports the passes that a share `done` of `total` rounds of work stands for.
@@ -143,8 +143,8 @@ void PrepareBrowser(Program& program) {
     }
     const float width = float(tk::Screen::Width()) / float(tk::Screen::TwipsPerPixelX());
     const float height = float(tk::Screen::Height()) / float(tk::Screen::TwipsPerPixelY());
-    browser.lblRes.SetCaption(common::ShortestDecimalText(width) + L"x" +
-                              common::ShortestDecimalText(height));
+    browser.lblRes.SetCaption(base::ShortestDecimalText(width) + L"x" +
+                              base::ShortestDecimalText(height));
 }
 
 }  // namespace selector

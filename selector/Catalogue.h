@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "common/Configuration.h"
+#include "services/Configuration.h"
 
 namespace selector {
 
 class Program;
 
 // The most names the catalogue holds: its counts and indices are 16-bit.
-constexpr int kMaxCatalogueNames = common::kMaxImageFiles;
+constexpr int kMaxCatalogueNames = services::kMaxImageFiles;
 
 // Lists the image folder through the browser's file list (loading the browser hidden), sorts
 // the names into ImageFiles and FileCount, and shows progress in the loading window when it is

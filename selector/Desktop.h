@@ -2,8 +2,8 @@
 // client area.
 #pragma once
 
-#include "common/Numeric.h"
-#include "common/WinApi.h"
+#include "base/Numeric.h"
+#include "services/WinApi.h"
 
 namespace tk {
 class Form;
@@ -12,15 +12,15 @@ class Form;
 namespace selector {
 
 // True (-1) when the desktop's shell view hosts an HTML view, otherwise false (0).
-common::Bool16 IsActiveDesktop(common::WinApi& api);
+base::Bool16 IsActiveDesktop(services::WinApi& api);
 
 // Cuts the form's window down to its client area, so that neither caption bar nor frame shows.
 // The form's coordinate unit is the same afterwards as before.
-void SetFormRegion(common::WinApi& api, tk::Form& form);
+void SetFormRegion(services::WinApi& api, tk::Form& form);
 
 // Centres the form on the screen (in twips, each size first brought to a whole number and each
 // half truncated) and makes it topmost there without moving, resizing or activating it.
-void CentreTopmost(common::WinApi& api, tk::Form& form);
+void CentreTopmost(services::WinApi& api, tk::Form& form);
 
 // The region SetFormRegion hands to the window, in window pixels.
 struct ClientRegion {

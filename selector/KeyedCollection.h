@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/CaseFold.h"
+#include "base/CaseFold.h"
 
 namespace selector {
 
@@ -33,9 +33,9 @@ public:
 
 private:
     const std::pair<std::wstring, std::wstring>* Find(const std::wstring& key) const {
-        const std::wstring folded = common::LowerCase(key);
+        const std::wstring folded = base::LowerCase(key);
         for (const auto& entry : entries_) {
-            if (common::LowerCase(entry.first) == folded) return &entry;
+            if (base::LowerCase(entry.first) == folded) return &entry;
         }
         return nullptr;
     }

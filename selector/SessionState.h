@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Numeric.h"
+#include "base/Numeric.h"
 
 namespace selector {
 
@@ -27,7 +27,7 @@ inline constexpr wchar_t kLogonParam[] = L"%1";
 struct SessionState {
     std::wstring WindowsDir;        // the Windows folder, no trailing backslash
     std::wstring OSType;            // "Win9x", "Win2k", ...
-    common::Bool16 ActiveDesktop = common::kFalse;
+    base::Bool16 ActiveDesktop = base::kFalse;
     std::int16_t ChoiceMode = 0;
     std::wstring FolderPath;        // the image folder, ending in a backslash
     std::wstring BaseFile;          // full path of the default background bitmap
@@ -35,7 +35,7 @@ struct SessionState {
     std::int16_t CurrentIndex = 0;
     std::int16_t FileCount = 0;
     std::vector<std::wstring> ImageFiles;  // bare names, sorted
-    common::Bool16 Exiting = common::kFalse;
+    base::Bool16 Exiting = base::kFalse;
     std::wstring StartupParam;      // value of the p switch
     std::wstring UserName;          // the login name, or "Default"
 

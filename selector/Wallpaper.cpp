@@ -2,11 +2,11 @@
 
 #include <optional>
 
-#include "common/Registry.h"
-#include "common/Text.h"
+#include "base/Text.h"
 #include "selector/frmBG.h"
 #include "selector/frmBack.h"
 #include "selector/modMain.h"
+#include "services/Registry.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Image.h"
@@ -16,8 +16,8 @@ namespace {
 
 constexpr std::intptr_t kF5KeyData = 0x3F0001;  // repeat count 1, scan code 0x3F
 
-common::Handle FindDesktopIconView(common::WinApi& api) {
-    common::Handle h = api.FindWindowExA(0, 0, std::wstring(L"Progman"), std::nullopt);
+services::Handle FindDesktopIconView(services::WinApi& api) {
+    services::Handle h = api.FindWindowExA(0, 0, std::wstring(L"Progman"), std::nullopt);
     h = api.FindWindowExA(h, 0, std::wstring(L"SHELLDLL_DefView"), std::nullopt);
     return api.FindWindowExA(h, 0, std::wstring(L"SysListView32"), std::nullopt);
 }
@@ -39,14 +39,14 @@ std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source
     try {
         back.BGPic.LoadPicture(source);
     } catch (const std::exception& error) {
-        throw WallpaperError("The picture " + common::ToUtf8(source) + " could not be loaded: " +
+        throw WallpaperError("The picture " + base::ToUtf8(source) + " could not be loaded: " +
                              error.what());
     }
     const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), state.UserName);
     try {
         back.BGPic.SavePicture(path);  // beside the old one first, then in its place
     } catch (const std::exception& error) {
-        throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
+        throw WallpaperError("The wallpaper bitmap " + base::ToUtf8(path) +
                              " could not be written: " + error.what());
     }
     return path;
@@ -57,27 +57,27 @@ std::wstring InstallConvertedBitmap(Program& program, const std::wstring& source
 void RemoveConvertedBitmap(Program& program) {
     const std::wstring path = ConvertedWallpaperPath(tk::App::Path(), program.state.UserName);
     if (program.api.FileExists(path) && !program.api.RemoveFile(path)) {
-        throw WallpaperError("The wallpaper bitmap " + common::ToUtf8(path) +
+        throw WallpaperError("The wallpaper bitmap " + base::ToUtf8(path) +
                              " is in use and cannot be deleted.");
     }
 }
 
 // Both wallpaper values name `path` (the empty text: no wallpaper).
-void PointWallpaperValuesAt(common::WinApi& api, const std::wstring& path) {
-    common::RegWriteValue(api, kRegDesktopWallpaper, path);
-    common::RegWriteValue(api, kRegControlPanelWallpaper, path);
+void PointWallpaperValuesAt(services::WinApi& api, const std::wstring& path) {
+    services::RegWriteValue(api, kRegDesktopWallpaper, path);
+    services::RegWriteValue(api, kRegControlPanelWallpaper, path);
 }
 
 }  // namespace
 
 std::wstring ConvertedWallpaperPath(const std::wstring& appPath, const std::wstring& userName) {
-    return appPath + L"\\" + common::WallpaperBitmapName(userName);
+    return appPath + L"\\" + services::WallpaperBitmapName(userName);
 }
 
 void ApplyWallpaper(Program& program, const std::wstring& fileName) {
     SessionState& state = program.state;
-    common::WinApi& api = program.api;
-    const common::Handle iconView = FindDesktopIconView(api);
+    services::WinApi& api = program.api;
+    const services::Handle iconView = FindDesktopIconView(api);
     // The record changes only once the new bitmap is in place, so that a run ended at any moment
     // (a forced log-off, a power cut) leaves the record naming the picture the bitmap holds. A
     // change that fails leaves both as they were.
@@ -92,15 +92,15 @@ void ApplyWallpaper(Program& program, const std::wstring& fileName) {
         throw WallpaperError(error.what());
     }
     state.CurrentFile = fileName;
-    common::RegWriteValue(api, kRegCurrentFile,
+    services::RegWriteValue(api, kRegCurrentFile,
                           state.ChoiceMode == kChoiceDefault ? fileName
                                                              : state.FolderPath + fileName);
     PointWallpaperValuesAt(api, wallpaper);
 
-    api.SystemParametersInfoA(common::kSpiSetDeskWallpaper, 0, wallpaper,
-                              common::kSpifUpdateIniFile | common::kSpifSendWinIniChange);
-    if (state.ActiveDesktop != common::kFalse) {
-        api.PostMessageA(iconView, common::kWmKeyDown, common::kVkF5, kF5KeyData);
+    api.SystemParametersInfoA(services::kSpiSetDeskWallpaper, 0, wallpaper,
+                              services::kSpifUpdateIniFile | services::kSpifSendWinIniChange);
+    if (state.ActiveDesktop != base::kFalse) {
+        api.PostMessageA(iconView, services::kWmKeyDown, services::kVkF5, kF5KeyData);
         program.backdrop->Timer1.SetRunning(true);
     } else {
         program.choice->Timer1.SetRunning(true);
@@ -113,7 +113,7 @@ bool ApplyOrReport(Program& program, const std::wstring& fileName) {
         return true;
     } catch (const WallpaperError& error) {
         if (!program.state.IsLogonRun()) {
-            tk::MsgBox(L"The wallpaper could not be changed.\r\n\r\n" + common::FromUtf8(error.what()),
+            tk::MsgBox(L"The wallpaper could not be changed.\r\n\r\n" + base::FromUtf8(error.what()),
                        tk::kMbIconExclamation, kAppTitle);
         }
         // The backdrop's closing gives the choice window back; without one, do it here.

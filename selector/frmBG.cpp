@@ -4,11 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "common/DesktopWallpaper.h"
-#include "common/LoginName.h"
-#include "common/OsType.h"
-#include "common/Registry.h"
-#include "common/Text.h"
+#include "base/Text.h"
 #include "selector/Catalogue.h"
 #include "selector/Desktop.h"
 #include "selector/Wallpaper.h"
@@ -16,6 +12,10 @@
 #include "selector/frmLoad.h"
 #include "selector/frmSel.h"
 #include "selector/modMain.h"
+#include "services/DesktopWallpaper.h"
+#include "services/LoginName.h"
+#include "services/OsType.h"
+#include "services/Registry.h"
 #include "toolkit/App.h"
 
 namespace selector {
@@ -38,7 +38,7 @@ constexpr wchar_t kMissingConfiguration[] =
 constexpr wchar_t kErrorTitle[] = L"Error";
 
 SessionState& State() { return Murivale().state; }
-common::WinApi& Api() { return Murivale().api; }
+services::WinApi& Api() { return Murivale().api; }
 
 }  // namespace
 
@@ -76,13 +76,13 @@ frmBG::~frmBG() {
 
 void frmBG::Form_Load() {
     SessionState& state = State();
-    state.OSType = common::GetOSType(Api());
+    state.OSType = services::GetOSType(Api());
     state.ActiveDesktop = IsActiveDesktop(Api());
-    common::GetLoginName(Api(), state.UserName);
+    services::GetLoginName(Api(), state.UserName);
     if (!CheckOperatingSystem()) return;
     ReadWindowsDir();
-    state.FolderPath = common::RegReadValue(Api(), kRegFolderPath);
-    state.BaseFile = common::RegReadValue(Api(), kRegBaseFile);
+    state.FolderPath = services::RegReadValue(Api(), kRegFolderPath);
+    state.BaseFile = services::RegReadValue(Api(), kRegBaseFile);
     FindCurrentWallpaper();
     if (!HandOverToRunningInstance()) return;
     if (!CheckConfiguration()) return;
@@ -102,7 +102,7 @@ void frmBG::Form_Load() {
 
 bool frmBG::CheckOperatingSystem() {
     const std::wstring& os = State().OSType;
-    if (os == common::kOsWin2k || os == common::kOsWin9x) return true;
+    if (os == services::kOsWin2k || os == services::kOsWin9x) return true;
     tk::MsgBox(kUnsupportedSystem, tk::kMbIconStop, kErrorTitle);
     Unload();
     return false;
@@ -111,22 +111,22 @@ bool frmBG::CheckOperatingSystem() {
 void frmBG::ReadWindowsDir() {
     std::wstring buffer(1024, L'\0');
     Api().GetWindowsDirectoryA(buffer, 1024);
-    State().WindowsDir = common::BeforeFirstNul(buffer);
+    State().WindowsDir = base::BeforeFirstNul(buffer);
 }
 
 void frmBG::FindCurrentWallpaper() {
     SessionState& state = State();
     // The wallpaper on screen is Murivale's own bitmap when its name ends in the user's bitmap
     // name; the image it was made from is then the one Murivale recorded.
-    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api(), state.UserName);
-    const std::wstring ownBitmap = common::WallpaperBitmapName(state.UserName);
-    state.CurrentFile = common::EndsWith(wallpaper, ownBitmap)
-                            ? common::RegReadValue(Api(), kRegCurrentFile)
+    const std::wstring wallpaper = services::ReadDesktopWallpaper(Api(), state.UserName);
+    const std::wstring ownBitmap = services::WallpaperBitmapName(state.UserName);
+    state.CurrentFile = base::EndsWith(wallpaper, ownBitmap)
+                            ? services::RegReadValue(Api(), kRegCurrentFile)
                             : wallpaper;
     const std::wstring systemDrive = state.WindowsDir.substr(0, 2);
-    state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemRoot%", state.WindowsDir);
-    state.CurrentFile = common::ReplaceAll(state.CurrentFile, L"%SystemDrive%", systemDrive);
-    if (common::StartsWith(state.CurrentFile, state.FolderPath)) {
+    state.CurrentFile = base::ReplaceAll(state.CurrentFile, L"%SystemRoot%", state.WindowsDir);
+    state.CurrentFile = base::ReplaceAll(state.CurrentFile, L"%SystemDrive%", systemDrive);
+    if (base::StartsWith(state.CurrentFile, state.FolderPath)) {
         state.CurrentFile.erase(0, state.FolderPath.size());
     }
 }
@@ -141,8 +141,8 @@ bool frmBG::HandOverToRunningInstance() {
 }
 
 bool frmBG::CheckConfiguration() {
-    if (!common::RegReadValue(Api(), kRegBaseFile).empty() &&
-        !common::RegReadValue(Api(), kRegFolderPath).empty()) {
+    if (!services::RegReadValue(Api(), kRegBaseFile).empty() &&
+        !services::RegReadValue(Api(), kRegFolderPath).empty()) {
         return true;
     }
     tk::MsgBox(kMissingConfiguration, tk::kMbOk, kErrorTitle);
@@ -180,7 +180,7 @@ KeyedCollection frmBG::getTokens(const std::wstring& CommandLine) {
     std::wstring name;
     std::size_t pos = rest.find(L' ');
     while (pos != std::wstring::npos) {
-        const std::wstring word = common::TrimSpaces(rest.substr(0, pos));
+        const std::wstring word = base::TrimSpaces(rest.substr(0, pos));
         if (!word.empty() && word[0] == L'/') {
             AddToken(tokens, value, name);  // completes the switch seen before
             value.clear();
@@ -188,18 +188,18 @@ KeyedCollection frmBG::getTokens(const std::wstring& CommandLine) {
         } else {
             value = word;  // a later word replaces an earlier one
         }
-        rest = common::TrimSpaces(rest.substr(pos + 1));
+        rest = base::TrimSpaces(rest.substr(pos + 1));
         pos = rest.find(L' ');
     }
     // The last word is the pending switch's value, whatever it begins with.
-    value = common::TrimSpaces(rest);
+    value = base::TrimSpaces(rest);
     AddToken(tokens, value, name);
     return tokens;
 }
 
 void frmBG::AddToken(KeyedCollection& tokens, const std::wstring& value, const std::wstring& name) {
     if (name.empty()) return;
-    tokens.Add(common::LowerCase(name), value);  // a key already present keeps its first value
+    tokens.Add(base::LowerCase(name), value);  // a key already present keeps its first value
 }
 
 // --- Choices ------------------------------------------------------------------------------------
@@ -230,7 +230,7 @@ void frmBG::cmdRand_Click() {
     DisableButtons();
     tk::Screen::SetMousePointer(tk::kPointerHourglass);
     tk::DoEvents();
-    if (State().Exiting != common::kFalse) return;  // the window was closed meanwhile
+    if (State().Exiting != base::kFalse) return;  // the window was closed meanwhile
     ApplyRandom();
 }
 
@@ -262,7 +262,7 @@ void frmBG::ApplyRandom() {
         k = DrawIndex();
     } while (previous && k == *previous);
     previous = k;
-    if (state.ActiveDesktop != common::kFalse) Murivale().backdrop->Show();
+    if (state.ActiveDesktop != base::kFalse) Murivale().backdrop->Show();
     if (state.IsLogonRun()) {
         ApplyAtLogon(k);
         return;
@@ -274,7 +274,7 @@ void frmBG::ApplyRandom() {
 std::int16_t frmBG::DrawIndex() const {
     const double r = Murivale().random();
     return static_cast<std::int16_t>(
-        static_cast<long long>(common::RoundHalfEven(r * 1000000.0)) % State().FileCount);
+        static_cast<long long>(base::RoundHalfEven(r * 1000000.0)) % State().FileCount);
 }
 
 void frmBG::ApplyAtLogon(std::int16_t first) {
@@ -315,7 +315,7 @@ void frmBG::ApplyDefault() {
 }
 
 void frmBG::Form_Unload() {
-    State().Exiting = common::kTrue;
+    State().Exiting = base::kTrue;
     Murivale().browser.Unload();
     Murivale().backdrop.Unload();
     Murivale().loading.Unload();

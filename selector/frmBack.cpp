@@ -43,7 +43,7 @@ void frmBack::Timer1_Timer() {
 }
 
 void frmBack::Form_Unload() {
-    if (Murivale().state.Exiting != common::kFalse) return;
+    if (Murivale().state.Exiting != base::kFalse) return;
     if (frmBG* choice = Murivale().choice) choice->EnableButtons();
 }
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <exception>
 
-#include "common/Numeric.h"
-#include "common/Text.h"
+#include "base/Numeric.h"
+#include "base/Text.h"
 #include "selector/Desktop.h"
 #include "selector/Wallpaper.h"
 #include "selector/frmBG.h"
@@ -140,11 +140,11 @@ void frmSel::SetPicture() {
         picImage.ClearPicture();
         const double boxWidth = picImage.ScaleWidth();
         const double boxHeight = picImage.ScaleHeight();
-        const std::int16_t dW = common::ToInt16(boxWidth * scale.rX);
-        const std::int16_t dH = common::ToInt16(boxHeight * scale.rY);
+        const std::int16_t dW = base::ToInt16(boxWidth * scale.rX);
+        const std::int16_t dH = base::ToInt16(boxHeight * scale.rY);
         picImage.PaintPicture(picture, boxWidth / 2 - dW / 2.0, boxHeight / 2 - dH / 2.0, dW, dH);
-        lblSize.SetCaption(common::DecimalText(common::ToInt16(scale.himetricWidth / kHimetricPerPixel)) + L"x" +
-                           common::DecimalText(common::ToInt16(scale.himetricHeight / kHimetricPerPixel)));
+        lblSize.SetCaption(base::DecimalText(base::ToInt16(scale.himetricWidth / kHimetricPerPixel)) + L"x" +
+                           base::DecimalText(base::ToInt16(scale.himetricHeight / kHimetricPerPixel)));
         Label1.SetVisible(false);
     } catch (const std::exception&) {
         Label1.SetVisible(false);
@@ -162,7 +162,7 @@ void frmSel::cmdChoose_Click() {
     choice.cmdSelect.SetEnabled(false);
     tk::Screen::SetMousePointer(tk::kPointerHourglass);
     tk::DoEvents();
-    if (State().Exiting != common::kFalse) return;  // the program was closed meanwhile
+    if (State().Exiting != base::kFalse) return;  // the program was closed meanwhile
     ApplySelection();
 }
 
@@ -176,7 +176,7 @@ void frmSel::ApplySelection() {
     const std::wstring name = state.CurrentIndex == kIndexNone
                                   ? std::wstring()
                                   : state.ImageFiles[static_cast<std::size_t>(state.CurrentIndex)];
-    if (state.ActiveDesktop != common::kFalse) Murivale().backdrop->Show();
+    if (state.ActiveDesktop != base::kFalse) Murivale().backdrop->Show();
     ApplyOrReport(Murivale(), name);
 }
 

@@ -25,7 +25,7 @@ double ClockSeededDraw() {
 
 }  // namespace
 
-Program::Program(common::WinApi& winApi) : api(winApi), random(ClockSeededDraw) {}
+Program::Program(services::WinApi& winApi) : api(winApi), random(ClockSeededDraw) {}
 
 Program::~Program() = default;
 
@@ -46,7 +46,7 @@ void ReportUnexpectedError(const std::wstring& what) {
 
 }  // namespace
 
-void StartProgram(common::WinApi& api) {
+void StartProgram(services::WinApi& api) {
     g_program.reset();
     g_program = std::make_unique<Program>(api);
     tk::SetEventErrorHandler(ReportUnexpectedError);

@@ -5,10 +5,10 @@
 #include <functional>
 #include <memory>
 
-#include "common/Configuration.h"
-#include "common/DesktopWallpaper.h"
-#include "common/WinApi.h"
 #include "selector/SessionState.h"
+#include "services/Configuration.h"
+#include "services/DesktopWallpaper.h"
+#include "services/WinApi.h"
 #include "toolkit/Form.h"
 
 namespace selector {
@@ -19,25 +19,25 @@ class frmBack;
 class frmLoad;
 
 // Registry values the chooser reads and writes.
-using common::kRegBaseFile;
-using common::kRegCurrentFile;
-using common::kRegFolderPath;
-using common::kRegControlPanelWallpaper;
-using common::kRegDesktopWallpaper;
+using services::kRegBaseFile;
+using services::kRegCurrentFile;
+using services::kRegFolderPath;
+using services::kRegControlPanelWallpaper;
+using services::kRegDesktopWallpaper;
 
-using common::kImagePatterns;
+using services::kImagePatterns;
 
 // The application title, which is also the caption of the choice window.
 inline constexpr wchar_t kAppTitle[] = L"Murivale";
 
 class Program {
 public:
-    explicit Program(common::WinApi& api);
+    explicit Program(services::WinApi& api);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    common::WinApi& api;
+    services::WinApi& api;
     SessionState state;
     frmBG* choice = nullptr;  // the start-up form, while it exists
     tk::AutoForm<frmSel> browser;
@@ -50,7 +50,7 @@ public:
 // The program of this process. StartProgram makes a fresh one (once per process; once per case
 // in the tests); the previous one, with its windows, is discarded.
 Program& Murivale();
-void StartProgram(common::WinApi& api);
+void StartProgram(services::WinApi& api);
 void EndProgram();
 
 }  // namespace selector

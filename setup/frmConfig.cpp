@@ -2,12 +2,12 @@
 
 #include <exception>
 
-#include "common/DesktopWallpaper.h"
-#include "common/LoginName.h"
-#include "common/OsType.h"
-#include "common/Registry.h"
-#include "common/Text.h"
+#include "base/Text.h"
 #include "resources/version.h"
+#include "services/DesktopWallpaper.h"
+#include "services/LoginName.h"
+#include "services/OsType.h"
+#include "services/Registry.h"
 #include "setup/modConfig.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
@@ -40,7 +40,7 @@ constexpr wchar_t kAboutText[] =
 
 SetupState& State() { return Setup().state; }
 
-common::WinApi& Api() { return Setup().api; }
+services::WinApi& Api() { return Setup().api; }
 
 }  // namespace
 
@@ -77,22 +77,22 @@ frmConfig::frmConfig()
 
 void frmConfig::Form_Load() {
     SetupState& state = State();
-    common::GetLoginName(Api(), Hwnd(), state.ProfileDir, state.UserName);
-    state.OSType = common::GetOSType(Api());
+    services::GetLoginName(Api(), Hwnd(), state.ProfileDir, state.UserName);
+    state.OSType = services::GetOSType(Api());
     ShowFolder(L"C:\\");
     std::wstring buffer(1024, L'\0');
     Api().GetWindowsDirectoryA(buffer, 1024);
-    state.WindowsDir = common::BeforeFirstNul(buffer);
-    const std::wstring folder = common::RegReadValue(Api(), kRegFolderPath);
+    state.WindowsDir = base::BeforeFirstNul(buffer);
+    const std::wstring folder = services::RegReadValue(Api(), kRegFolderPath);
     // A configured folder that cannot be reached now (a drive unplugged, a share offline, a
     // folder deleted) is shown as C:\, and the configuration stays as it is: only a save
     // replaces it.
     if (!folder.empty() && !ShowFolder(folder)) ShowFolder(L"C:\\");
     const std::optional<std::int16_t> runOnStartup =
-        ParseInt16(common::RegReadValue(Api(), kRegRunOnStartup));
+        ParseInt16(services::RegReadValue(Api(), kRegRunOnStartup));
     if (!runOnStartup) {
         // No configuration yet, or an unreadable option: it is recorded as "off".
-        common::RegWriteValue(Api(), kRegRunOnStartup, L"0");
+        services::RegWriteValue(Api(), kRegRunOnStartup, L"0");
         return;
     }
     chkStartup.SetChecked(*runOnStartup == 1);
@@ -136,7 +136,7 @@ int frmConfig::ScanChosenFolder() {
 
 void frmConfig::dirPath_Change() {
     const int count = ScanChosenFolder();
-    lblImages.SetCaption(common::DecimalText(count));
+    lblImages.SetCaption(base::DecimalText(count));
     lblImages.SetForeColor(count >= 2 ? tk::kButtonText : tk::kRed);
 }
 
@@ -167,7 +167,7 @@ void frmConfig::cmdSet_Click() {
     // Every NT release keeps its own copy of the wallpaper: the file the registry names may be
     // one the system rewrites at each wallpaper change (Windows 8 and later), or none at all.
     // The 9x family records the path as given.
-    if (!common::IsWindows9xFamily(Api()) && !PreserveBaseBitmap()) return;
+    if (!services::IsWindows9xFamily(Api()) && !PreserveBaseBitmap()) return;
     SaveSettings();
     Unload();
 }
@@ -175,9 +175,9 @@ void frmConfig::cmdSet_Click() {
 // The wallpaper now on the desktop; when that is Murivale's own converted bitmap, the image it
 // was made from.
 std::wstring frmConfig::WallpaperInPlace() {
-    const std::wstring wallpaper = common::ReadDesktopWallpaper(Api(), State().UserName);
-    const std::wstring ownBitmap = tk::App::Path() + L"\\" + common::WallpaperBitmapName(State().UserName);
-    return wallpaper == ownBitmap ? common::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
+    const std::wstring wallpaper = services::ReadDesktopWallpaper(Api(), State().UserName);
+    const std::wstring ownBitmap = tk::App::Path() + L"\\" + services::WallpaperBitmapName(State().UserName);
+    return wallpaper == ownBitmap ? services::RegReadValue(Api(), kRegCurrentFile) : wallpaper;
 }
 
 // Keeps the wallpaper in place as the base bitmap in the program folder (a blank bitmap when
@@ -195,7 +195,7 @@ bool frmConfig::PreserveBaseBitmap() {
         }
     } catch (const std::exception& error) {
         tk::MsgBox(L"The current wallpaper\r\n" + source + L"\r\ncannot be read as a picture:\r\n" +
-                       common::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
+                       base::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
                    tk::kMbIconStop, kErrorTitle);
         return false;
     }
@@ -209,7 +209,7 @@ bool frmConfig::PreserveBaseBitmap() {
         }
     } catch (const std::exception& error) {
         tk::MsgBox(L"The default background cannot be saved:\r\n" +
-                       common::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
+                       base::FromUtf8(error.what()) + L"\r\n\r\nNothing was saved.",
                    tk::kMbIconStop, kErrorTitle);
         return false;
     }
@@ -219,18 +219,18 @@ bool frmConfig::PreserveBaseBitmap() {
 
 void frmConfig::SaveSettings() {
     const SetupState& state = State();
-    common::WinApi& api = Api();
-    common::RegWriteValue(api, kRegFolderPath, state.FolderPath);
-    common::RegWriteValue(api, kRegBaseFile, state.BaseFile);
-    if (common::RegReadValue(api, kRegCurrentFile).empty()) {
-        common::RegWriteValue(api, kRegCurrentFile, state.BaseFile);
+    services::WinApi& api = Api();
+    services::RegWriteValue(api, kRegFolderPath, state.FolderPath);
+    services::RegWriteValue(api, kRegBaseFile, state.BaseFile);
+    if (services::RegReadValue(api, kRegCurrentFile).empty()) {
+        services::RegWriteValue(api, kRegCurrentFile, state.BaseFile);
     }
     if (chkStartup.Checked()) {
-        common::RegWriteValue(api, kRegRunOnStartup, L"1");
-        common::RegWriteValue(api, kRegLogonEntry, LogonCommand(tk::App::Path()));
-    } else if (common::RegReadValue(api, kRegRunOnStartup) == L"1") {
-        common::RegWriteValue(api, kRegRunOnStartup, L"0");
-        common::RegDeleteValue(api, kRegLogonEntry);
+        services::RegWriteValue(api, kRegRunOnStartup, L"1");
+        services::RegWriteValue(api, kRegLogonEntry, LogonCommand(tk::App::Path()));
+    } else if (services::RegReadValue(api, kRegRunOnStartup) == L"1") {
+        services::RegWriteValue(api, kRegRunOnStartup, L"0");
+        services::RegDeleteValue(api, kRegLogonEntry);
     }
 }
 

@@ -1,5 +1,5 @@
 // Tessaban's entry point: its only window is the start-up form.
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 #include "setup/frmConfig.h"
 #include "setup/modConfig.h"
 #include "toolkit/App.h"
@@ -8,7 +8,7 @@
 int main() {
     const tk::win32::Win32Platform platform;
     const tk::PlatformScope installed(platform.Get());
-    setup::StartSetup(common::SystemWinApi());
+    setup::StartSetup(services::SystemWinApi());
     setup::frmConfig form;
     return tk::Run(form);
 }

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "common/Configuration.h"
-#include "common/DesktopWallpaper.h"
-#include "common/WinApi.h"
+#include "services/Configuration.h"
+#include "services/DesktopWallpaper.h"
+#include "services/WinApi.h"
 
 namespace setup {
 
@@ -23,29 +23,29 @@ struct SetupState {
     std::wstring BaseFile;    // what is saved as the default background
 };
 
-using common::kRegBaseFile;
-using common::kRegCurrentFile;
-using common::kRegFolderPath;
-using common::kRegLogonEntry;
-using common::kRegRunOnStartup;
-using common::kRegControlPanelWallpaper;
-using common::kRegDesktopWallpaper;
+using services::kRegBaseFile;
+using services::kRegCurrentFile;
+using services::kRegFolderPath;
+using services::kRegLogonEntry;
+using services::kRegRunOnStartup;
+using services::kRegControlPanelWallpaper;
+using services::kRegDesktopWallpaper;
 inline constexpr wchar_t kRegProgramFilesDir[] =
     L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
 
-using common::kMaxImageFiles;
-using common::kImagePatterns;
+using services::kMaxImageFiles;
+using services::kImagePatterns;
 
 class SetupProgram {
 public:
-    explicit SetupProgram(common::WinApi& winApi) : api(winApi) {}
-    common::WinApi& api;
+    explicit SetupProgram(services::WinApi& winApi) : api(winApi) {}
+    services::WinApi& api;
     SetupState state;
 };
 
 // The program of this process; StartSetup makes a fresh one (once per case in the tests).
 SetupProgram& Setup();
-void StartSetup(common::WinApi& api);
+void StartSetup(services::WinApi& api);
 void EndSetup();
 
 // The command the logon entry runs: Murivale's program file in `programFolder`, then " /p %1".
@@ -63,7 +63,7 @@ std::wstring ExpandPlaceholders(const std::wstring& path, const SetupState& stat
                                 const std::wstring& programFiles);
 
 // The Program Files folder: as the system records it, else the system drive's "Program Files".
-std::wstring ProgramFilesFolder(common::WinApi& api, const std::wstring& windowsDir);
+std::wstring ProgramFilesFolder(services::WinApi& api, const std::wstring& windowsDir);
 
 // The number a text stands for, rounded to a 16-bit whole number (halves to even); nothing for a
 // text that is no number or a number outside the 16-bit range.

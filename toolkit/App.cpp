@@ -1,6 +1,6 @@
 #include "toolkit/App.h"
 
-#include "common/Text.h"
+#include "base/Text.h"
 
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
@@ -27,7 +27,7 @@ void ReportEventError(const char* what) noexcept {
     if (g_reportingEventError) return;
     g_reportingEventError = true;
     try {
-        const std::wstring text = what ? common::FromUtf8(what) : std::wstring(L"Unknown error.");
+        const std::wstring text = what ? base::FromUtf8(what) : std::wstring(L"Unknown error.");
         if (g_eventErrorHandler) {
             g_eventErrorHandler(text);
         } else {

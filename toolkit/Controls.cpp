@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "common/CaseFold.h"
+#include "base/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
@@ -183,7 +183,7 @@ void ListBox::ReplaceItems(std::vector<std::wstring> items) {
 namespace {
 
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return common::EqualsIgnoringCase(a, b);
+    return base::EqualsIgnoringCase(a, b);
 }
 
 }  // namespace

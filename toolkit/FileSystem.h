@@ -61,7 +61,7 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder);
 }  // namespace fs
 
 // Matches `name` against one wildcard pattern: "*" any run, "?" any one character, letter case
-// ignored (common::LowerChar). A pattern with a dot matches its extension part against the
+// ignored (base::LowerChar). A pattern with a dot matches its extension part against the
 // name's extension (after the name's last dot) and the rest against the rest, so "*.jp*g" does
 // not match "x.jpg.png".
 // A pattern ending in ".*" therefore also matches a name without an extension, as the system does.
@@ -72,7 +72,7 @@ std::vector<std::wstring> SplitPatterns(const std::wstring& patterns);
 // True when `name` matches one of `patterns` (WildcardMatch).
 bool WildcardMatchAny(const std::vector<std::wstring>& patterns, const std::wstring& name);
 
-// Orders names without regard to letter case (by common::LowerChar, then by UTF-16 code unit
+// Orders names without regard to letter case (by base::LowerChar, then by UTF-16 code unit
 // order of the lower-cased names); names differing only in case are then ordered exactly.
 int CompareNoCase(const std::wstring& a, const std::wstring& b);
 

@@ -7,12 +7,12 @@
 #include <new>
 #include <string>
 
-#include "common/Numeric.h"
-#include "common/Text.h"
+#include "base/Numeric.h"
+#include "base/Text.h"
 #include "toolkit/BmpHeader.h"
 #include "toolkit/ByteReader.h"
-#include "toolkit/Platform.h"
 #include "toolkit/FileSystem.h"
+#include "toolkit/Platform.h"
 
 namespace tk {
 
@@ -308,7 +308,7 @@ void SaveBitmapFile(const Picture24& picture, const std::wstring& path) {
     try {
         fs::WritePartsAtomic(path, {{headers.data(), headers.size()}, {picture.rows.data(), picture.rows.size()}});
     } catch (const FileError& error) {
-        throw PictureError("The picture could not be saved to " + common::ToUtf8(path) + ": " + error.what());
+        throw PictureError("The picture could not be saved to " + base::ToUtf8(path) + ": " + error.what());
     }
 }
 
@@ -320,7 +320,7 @@ void SaveBitmapFile(const Bitmap& bitmap, const std::wstring& path) {
 std::int32_t PixelsToHimetric(int pixels) {
     // The quotient is exact to far better than a half, so halves are recognised exactly.
     const double himetric = static_cast<double>(static_cast<std::int64_t>(pixels) * 2540) / 96.0;
-    return common::ToInt32(himetric);
+    return base::ToInt32(himetric);
 }
 
 }  // namespace tk

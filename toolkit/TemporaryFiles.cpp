@@ -1,8 +1,8 @@
 // The names of the temporary files that atomic writes use, common to both backends.
 #include <limits>
 
-#include "common/CaseFold.h"
-#include "common/Text.h"
+#include "base/CaseFold.h"
+#include "base/Text.h"
 #include "toolkit/FileSystem.h"
 
 namespace tk::fs {
@@ -28,7 +28,7 @@ std::optional<std::uint32_t> WholeNumber(const std::wstring& text) {
 
 std::wstring TemporaryPathFor(const std::wstring& path, std::uint32_t processId,
                               std::uint32_t serial) {
-    return path + L"." + common::DecimalText(processId) + L"-" + common::DecimalText(serial) + kSuffix;
+    return path + L"." + base::DecimalText(processId) + L"-" + base::DecimalText(serial) + kSuffix;
 }
 
 std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
@@ -37,9 +37,9 @@ std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
     if (fileName.empty() || candidate.size() < fileName.size() + 1 + 1 + 1 + 1 + kSuffixLength) {
         return std::nullopt;
     }
-    if (!common::EqualsIgnoringCase(candidate.substr(0, fileName.size()), fileName)) return std::nullopt;
+    if (!base::EqualsIgnoringCase(candidate.substr(0, fileName.size()), fileName)) return std::nullopt;
     if (candidate[fileName.size()] != L'.') return std::nullopt;
-    if (!common::EqualsIgnoringCase(candidate.substr(candidate.size() - kSuffixLength), kSuffix)) return std::nullopt;
+    if (!base::EqualsIgnoringCase(candidate.substr(candidate.size() - kSuffixLength), kSuffix)) return std::nullopt;
     const std::wstring middle = candidate.substr(fileName.size() + 1,
                                                  candidate.size() - fileName.size() - 1 - kSuffixLength);
     const std::size_t dash = middle.find(L'-');

@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include "common/CaseFold.h"
-#include "common/Text.h"
+#include "base/CaseFold.h"
+#include "base/Text.h"
 #include "toolkit/FileSystem.h"
 
 namespace tk {
 
 namespace {
 
-bool SameLetter(wchar_t a, wchar_t b) { return a == b || common::LowerChar(a) == common::LowerChar(b); }
+bool SameLetter(wchar_t a, wchar_t b) { return a == b || base::LowerChar(a) == base::LowerChar(b); }
 
 // Greedy matching with one point of return for the last star: linear in practice and never
 // exponential, however many stars the pattern holds.
@@ -80,12 +80,12 @@ bool WildcardMatchAny(const std::vector<std::wstring>& patterns, const std::wstr
 int CompareNoCase(const std::wstring& a, const std::wstring& b) {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < common; ++i) {
-        const wchar_t fa = common::LowerChar(a[i]);
-        const wchar_t fb = common::LowerChar(b[i]);
-        if (fa != fb) return common::CompareUtf16(std::wstring(1, fa), std::wstring(1, fb));
+        const wchar_t fa = base::LowerChar(a[i]);
+        const wchar_t fb = base::LowerChar(b[i]);
+        if (fa != fb) return base::CompareUtf16(std::wstring(1, fa), std::wstring(1, fb));
     }
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    return common::CompareUtf16(a, b);
+    return base::CompareUtf16(a, b);
 }
 
 }  // namespace tk

@@ -10,7 +10,7 @@
 #                         xwd (x11-apps), ImageMagick and netpbm for screenshots and images,
 #                         DejaVu fonts for the captions of the sample images, flock (util-linux)
 #   scripts:              python3; NSIS and zip for the installer and the portable zips;
-#                         unicode-data (to refresh common/unicode, not for building)
+#                         unicode-data (to refresh base/unicode, not for building)
 set -euo pipefail
 
 pkgs=(

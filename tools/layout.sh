@@ -1,5 +1,5 @@
-# The registry values and file names that both programs share, as common/Configuration.h and
-# common/DesktopWallpaper.h give them: the scripts and the end-to-end cases source this file and
+# The registry values and file names that both programs share, as services/Configuration.h and
+# services/DesktopWallpaper.h give them: the scripts and the end-to-end cases source this file and
 # so use what the programs use. Sourcing fails (returns 1, with a message) when a name cannot be
 # read from the headers.
 #
@@ -15,7 +15,7 @@
 #   IMAGE_PATTERNS       the image files by name ("*.jp*g;*.gif;*.bmp;*.dib")
 # and the function reg_section KEY, which prints KEY as a .reg file's section names it.
 
-layout_headers="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/common"
+layout_headers="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/services"
 
 # layout_string NAME: the text of the wide string constant NAME in the shared headers, its
 # escaped backslashes made single.

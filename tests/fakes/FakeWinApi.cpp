@@ -3,15 +3,15 @@
 
 #include <algorithm>
 
-#include "common/CaseFold.h"
-#include "common/Registry.h"
+#include "base/CaseFold.h"
+#include "services/Registry.h"
 
 namespace fakes {
 
 namespace {
 
 wchar_t FoldCase(wchar_t c) {
-    return common::LowerChar(c);
+    return base::LowerChar(c);
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
@@ -102,7 +102,7 @@ void FakeWinApi::SetVersion(std::uint32_t platform, std::uint32_t major, std::ui
                             std::uint8_t productType, std::uint16_t suiteMask) {
     versionResult = 1;
     refuseExtendedRecord = false;
-    version = common::OsVersionInfoEx{};
+    version = services::OsVersionInfoEx{};
     version.dwPlatformId = platform;
     version.dwMajorVersion = major;
     version.dwMinorVersion = minor;
@@ -110,11 +110,11 @@ void FakeWinApi::SetVersion(std::uint32_t platform, std::uint32_t major, std::ui
     version.wSuiteMask = suiteMask;
 }
 
-int FakeWinApi::GetVersionExA(common::OsVersionInfoEx& info) {
+int FakeWinApi::GetVersionExA(services::OsVersionInfoEx& info) {
     Log(Call(L"GetVersionExA", {Number(info.dwOSVersionInfoSize)}));
     versionSizeSeen = info.dwOSVersionInfoSize;
     const std::uint32_t size = info.dwOSVersionInfoSize;
-    if (refuseExtendedRecord && size == sizeof(common::OsVersionInfoEx)) return 0;
+    if (refuseExtendedRecord && size == sizeof(services::OsVersionInfoEx)) return 0;
     info = version;
     info.dwOSVersionInfoSize = size;
     return versionResult;
@@ -140,7 +140,7 @@ long FakeWinApi::SHGetFolderPathA(Handle owner, int folder, Handle token, std::u
     Log(Call(L"SHGetFolderPathA", {HandleText(owner), Number(folder), HandleText(token),
                                    Number(flags), BufferText(path.size())}));
     constexpr long kFailed = static_cast<long>(0x80004005L);  // E_FAIL
-    if (!profilePath || folder != common::kCsidlProfile || profilePath->size() + 1 > path.size()) {
+    if (!profilePath || folder != services::kCsidlProfile || profilePath->size() + 1 > path.size()) {
         return kFailed;
     }
     WriteTerminated(path, *profilePath);
@@ -167,7 +167,7 @@ int FakeWinApi::SystemParametersInfoA(std::uint32_t action, std::uint32_t uiPara
                                       const std::wstring& pvParam, std::uint32_t fWinIni) {
     Log(Call(L"SystemParametersInfoA",
              {Number(action), Number(uiParam), Quoted(pvParam), Number(fWinIni)}));
-    if (systemParametersResult != 0 && action == common::kSpiSetDeskWallpaper) {
+    if (systemParametersResult != 0 && action == services::kSpiSetDeskWallpaper) {
         wallpaper = pvParam;
     }
     return systemParametersResult;
@@ -280,49 +280,49 @@ bool FakeWinApi::KeyExists(RegRoot root, const std::wstring& key) const {
 }
 
 void FakeWinApi::SetString(const std::wstring& path, const std::wstring& text) {
-    const auto parsed = common::ParseRegistryPath(path);
+    const auto parsed = services::ParseRegistryPath(path);
     if (parsed) {
-        SetValue(parsed->root, parsed->key, parsed->valueName, common::MakeStringData(text));
+        SetValue(parsed->root, parsed->key, parsed->valueName, services::MakeStringData(text));
     }
 }
 
 std::optional<std::wstring> FakeWinApi::String(const std::wstring& path) const {
-    const auto parsed = common::ParseRegistryPath(path);
+    const auto parsed = services::ParseRegistryPath(path);
     if (!parsed) {
         return std::nullopt;
     }
     const std::optional<RegData> data = Value(parsed->root, parsed->key, parsed->valueName);
-    if (!data || data->type != common::RegType::String) {
+    if (!data || data->type != services::RegType::String) {
         return std::nullopt;
     }
-    return common::RegDataToText(*data);
+    return services::RegDataToText(*data);
 }
 
 bool FakeWinApi::HasValue(const std::wstring& path) const {
-    const auto parsed = common::ParseRegistryPath(path);
+    const auto parsed = services::ParseRegistryPath(path);
     return parsed && Value(parsed->root, parsed->key, parsed->valueName).has_value();
 }
 
 std::optional<RegData> FakeWinApi::RegQueryValue(RegRoot root, const std::wstring& key,
                                                  const std::wstring& valueName) {
-    Log(Call(L"RegQueryValue", {common::RegRootName(root), Quoted(key), Quoted(valueName)}));
+    Log(Call(L"RegQueryValue", {services::RegRootName(root), Quoted(key), Quoted(valueName)}));
     return Value(root, key, valueName);
 }
 
 bool FakeWinApi::RegSetString(RegRoot root, const std::wstring& key, const std::wstring& valueName,
                               const std::wstring& value) {
     Log(Call(L"RegSetString",
-             {common::RegRootName(root), Quoted(key), Quoted(valueName), Quoted(value)}));
+             {services::RegRootName(root), Quoted(key), Quoted(valueName), Quoted(value)}));
     if (registryRefusesChanges) {
         return false;
     }
-    SetValue(root, key, valueName, common::MakeStringData(value));
+    SetValue(root, key, valueName, services::MakeStringData(value));
     return true;
 }
 
 bool FakeWinApi::RegRemoveValue(RegRoot root, const std::wstring& key,
                                 const std::wstring& valueName) {
-    Log(Call(L"RegRemoveValue", {common::RegRootName(root), Quoted(key), Quoted(valueName)}));
+    Log(Call(L"RegRemoveValue", {services::RegRootName(root), Quoted(key), Quoted(valueName)}));
     if (registryRefusesChanges) {
         return false;
     }

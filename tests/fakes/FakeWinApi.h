@@ -20,20 +20,20 @@
 #include <string>
 #include <vector>
 
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 
 namespace fakes {
 
-using common::Handle;
-using common::RegData;
-using common::RegRoot;
+using services::Handle;
+using services::RegData;
+using services::RegRoot;
 
 // Case-insensitive ordering for registry and file names.
 struct NoCaseLess {
     bool operator()(const std::wstring& a, const std::wstring& b) const;
 };
 
-class FakeWinApi : public common::WinApi {
+class FakeWinApi : public services::WinApi {
 public:
     // --- answers ------------------------------------------------------------------------------
     // GetVersionExA copies `version` into the caller's record (keeping the caller's size field)
@@ -42,7 +42,7 @@ public:
     // nothing), as the 9x documentation says those systems do.
     int versionResult = 1;
     bool refuseExtendedRecord = false;
-    common::OsVersionInfoEx version{};
+    services::OsVersionInfoEx version{};
     std::optional<std::uint32_t> versionSizeSeen;
     // Sets the version answer to a successful query of the given release.
     void SetVersion(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
@@ -109,7 +109,7 @@ public:
     void LockFile(const std::wstring& path);
 
     // --- WinApi -------------------------------------------------------------------------------
-    int GetVersionExA(common::OsVersionInfoEx& info) override;
+    int GetVersionExA(services::OsVersionInfoEx& info) override;
     int GetUserNameA(std::wstring& buffer, std::uint32_t& size) override;
     long SHGetFolderPathA(Handle owner, int folder, Handle token, std::uint32_t flags,
                           std::wstring& path) override;

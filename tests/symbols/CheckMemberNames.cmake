@@ -9,7 +9,7 @@ foreach(library IN LISTS LIBRARIES)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "${NM} could not read ${library}")
   endif()
-  string(REGEX MATCHALL "(tk|common|selector|setup)::[A-Za-z0-9_:<>]*::[A-Za-z0-9_]*[a-z]W\\("
+  string(REGEX MATCHALL "(tk|base|services|selector|setup)::[A-Za-z0-9_:<>]*::[A-Za-z0-9_]*[a-z]W\\("
          renamed "${symbols}")
   list(REMOVE_DUPLICATES renamed)
   foreach(name IN LISTS renamed)

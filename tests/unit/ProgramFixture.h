@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "selector/frmBG.h"
 #include "selector/modMain.h"
 #include "tests/fakes/FakeWinApi.h"

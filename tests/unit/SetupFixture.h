@@ -80,7 +80,7 @@ protected:
                 return;
             }
         }
-        ADD_FAILURE() << "the folder list shows no entry " << common::ToUtf8(path);
+        ADD_FAILURE() << "the folder list shows no entry " << base::ToUtf8(path);
     }
 
     // --- files ----------------------------------------------------------------------------------

@@ -23,8 +23,8 @@ protected:
     }
 
     void AddDesktop(bool htmlView) {
-        const common::Handle progman = api.AddWindow(0, L"Progman", L"Program Manager");
-        const common::Handle view = api.AddWindow(progman, L"SHELLDLL_DefView");
+        const services::Handle progman = api.AddWindow(0, L"Progman", L"Program Manager");
+        const services::Handle view = api.AddWindow(progman, L"SHELLDLL_DefView");
         iconView = api.AddWindow(view, L"SysListView32", L"FolderView");
         if (htmlView) api.AddWindow(view, L"Internet Explorer_Server");
     }
@@ -65,7 +65,7 @@ protected:
         }
     }
 
-    common::Handle iconView = 0;
+    services::Handle iconView = 0;
 };
 
 TEST_F(Backdrop, CoversTheScreenBehindTheChoiceWindowUntilItsTimerFires) {

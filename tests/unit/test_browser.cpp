@@ -136,7 +136,7 @@ TEST_F(Browser, IsCentredTopmostWithoutFrameAndHiddenAfterLoading) {
     Start();
     ASSERT_TRUE(browser().IsLoaded());
     EXPECT_FALSE(hl::IsShown(browser()));
-    const common::Handle hwnd = browser().Hwnd();
+    const services::Handle hwnd = browser().Hwnd();
     // 5295 x 3270 twips outer on a 15360 x 11520 screen: 7680 - 2647 and 5760 - 1635.
     EXPECT_EQ(browser().Left(), 5025);  // 5033 twips, kept in whole pixels
     EXPECT_EQ(browser().Top(), 4125);
@@ -463,7 +463,7 @@ TEST_F(Browser, CancelGoesBackToTheWallpaperInForce) {
     };
     for (const Case c : {Case{L"D:\\Pics\\b.jpg", 1}, Case{L"D:\\Pics\\B.jpg", -1},
                          Case{L"C:\\WINDOWS\\clouds.bmp", -1}, Case{L"", -1}}) {
-        SCOPED_TRACE(common::ToUtf8(c.wallpaper));
+        SCOPED_TRACE(base::ToUtf8(c.wallpaper));
         Restart();
         Configure();
         for (const wchar_t* name : {L"a.jpg", L"b.jpg", L"c.jpg"}) {

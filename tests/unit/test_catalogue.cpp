@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/CaseFold.h"
-#include "common/Text.h"
+#include "base/CaseFold.h"
+#include "base/Text.h"
 #include "selector/Catalogue.h"
 
 namespace {
@@ -20,7 +20,7 @@ Names ExchangeSorted(Names names) {
     const std::size_t n = names.size();
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 1; j < n; ++j) {
-            if (common::CompareUtf16(common::LowerCase(names[j - 1]), common::LowerCase(names[j])) > 0) {
+            if (base::CompareUtf16(base::LowerCase(names[j - 1]), base::LowerCase(names[j])) > 0) {
                 std::swap(names[j - 1], names[j]);
             }
         }
@@ -102,28 +102,28 @@ TEST(CatalogueProgress, SortingReportsOnePassEachFromFiveToHundred) {
 }
 
 TEST(CaseFold, SystemsLowerCasingBeyondTheCommonScripts) {
-    EXPECT_EQ(common::LowerCase(L"ABC xyz \u00c0\u00de\u00d7 \u0100\u0178"),
+    EXPECT_EQ(base::LowerCase(L"ABC xyz \u00c0\u00de\u00d7 \u0100\u0178"),
               L"abc xyz \u00e0\u00fe\u00d7 \u0101\u00ff");
     // Latin Extended-B capitals, the digraph capitals, Greek symbols, Greek Extended with
     // iota subscript, Cherokee, Latin Extended-D.
-    EXPECT_EQ(common::LowerCase(L"\u0189\u018A\u01B7\u01C4\u01C7\u01CA\u01F1"),
+    EXPECT_EQ(base::LowerCase(L"\u0189\u018A\u01B7\u01C4\u01C7\u01CA\u01F1"),
               L"\u0256\u0257\u0292\u01C6\u01C9\u01CC\u01F3");
-    EXPECT_EQ(common::LowerCase(L"\u03F7\u03FA\u03FD\u03FF\u1F88\u1FBC\u1FFC"),
+    EXPECT_EQ(base::LowerCase(L"\u03F7\u03FA\u03FD\u03FF\u1F88\u1FBC\u1FFC"),
               L"\u03F8\u03FB\u037B\u037D\u1F80\u1FB3\u1FF3");
-    EXPECT_EQ(common::LowerCase(L"\u13A0\uA7C0\u2C00\u24B6"), L"\uAB70\uA7C1\u2C30\u24D0");
+    EXPECT_EQ(base::LowerCase(L"\u13A0\uA7C0\u2C00\u24B6"), L"\uAB70\uA7C1\u2C30\u24D0");
     // Mappings whose lower-case letter upper-cases to another letter are not applied: the
     // dotted capital I, the title-case digraphs, the theta symbol, the capital sharp s and the
     // ohm, Kelvin and angstrom signs stay as they are.
     const std::wstring kept = L"\u0130\u01C5\u01C8\u01CB\u01F2\u03F4\u1E9E\u2126\u212A\u212B";
-    EXPECT_EQ(common::LowerCase(kept), kept);
+    EXPECT_EQ(base::LowerCase(kept), kept);
     std::wstring other = L"\u65e5 1_-\uFFFF";
     other += static_cast<wchar_t>(0xD801);
-    EXPECT_EQ(common::LowerCase(other), other);
+    EXPECT_EQ(base::LowerCase(other), other);
     // Beyond the basic plane nothing changes, as the system leaves surrogate pairs alone.
-    EXPECT_EQ(common::LowerCase(L"\U00010400"), L"\U00010400");
-    EXPECT_TRUE(common::EqualsIgnoringCase(L"\u01C4a.JPG", L"\u01C6A.jpg"));
-    EXPECT_FALSE(common::EqualsIgnoringCase(L"\u212A.jpg", L"k.jpg"));
-    EXPECT_FALSE(common::EqualsIgnoringCase(L"ab", L"abc"));
+    EXPECT_EQ(base::LowerCase(L"\U00010400"), L"\U00010400");
+    EXPECT_TRUE(base::EqualsIgnoringCase(L"\u01C4a.JPG", L"\u01C6A.jpg"));
+    EXPECT_FALSE(base::EqualsIgnoringCase(L"\u212A.jpg", L"k.jpg"));
+    EXPECT_FALSE(base::EqualsIgnoringCase(L"ab", L"abc"));
 }
 
 TEST(CatalogueOrder, NamesCompareByTheSystemsLowerCasing) {

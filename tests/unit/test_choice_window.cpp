@@ -229,7 +229,7 @@ TEST_F(ChoiceWindow, EnableButtonsRestoresThePointerAndFocusesTheButtonOfTheChoi
     for (const Case c : {Case{0, L"", L"cmdSelect"}, Case{0, L"%1", L"cmdSelect"},
                          Case{1, L"", L"cmdRand"}, Case{1, L"x", L"cmdRand"},
                          Case{1, L"%1", nullptr}, Case{-1, L"", nullptr}}) {
-        SCOPED_TRACE(testing::Message() << c.mode << " " << common::ToUtf8(c.param));
+        SCOPED_TRACE(testing::Message() << c.mode << " " << base::ToUtf8(c.param));
         Restart();
         WithImages({L"a.jpg", L"b.jpg"});
         Start();
@@ -351,8 +351,8 @@ TEST_F(ChoiceWindow, ClosedWhileDrawnBusyLeavesNoWindowBehind) {
                                             << (custom ? "Select" : "random"));
             Restart();
             if (html) {
-                const common::Handle progman = api.AddWindow(0, L"Progman");
-                const common::Handle view = api.AddWindow(progman, L"SHELLDLL_DefView");
+                const services::Handle progman = api.AddWindow(0, L"Progman");
+                const services::Handle view = api.AddWindow(progman, L"SHELLDLL_DefView");
                 api.AddWindow(view, L"SysListView32");
                 api.AddWindow(view, L"Internet Explorer_Server");
             }

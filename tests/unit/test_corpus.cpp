@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "tests/unit/CorpusManifest.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Image.h"
@@ -16,7 +16,7 @@ namespace {
 namespace hl = tk::headless;
 
 std::wstring WindowsPath(const std::string& relative) {
-    std::wstring path = L"K:\\" + common::FromUtf8(relative);
+    std::wstring path = L"K:\\" + base::FromUtf8(relative);
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }
@@ -104,7 +104,7 @@ TEST_F(PictureCorpus, QuestionableFilesDecodeOrAreRefusedCleanly) {
 
 TEST_F(PictureCorpus, UnlistedNamesMatchNoPictureWildcard) {
     const auto listed = [](const std::string& name) {
-        const std::wstring wide = common::FromUtf8(name);
+        const std::wstring wide = base::FromUtf8(name);
         for (const wchar_t* pattern : {L"*.jp*g", L"*.gif", L"*.bmp", L"*.dib"}) {
             if (tk::WildcardMatch(pattern, wide)) return true;
         }

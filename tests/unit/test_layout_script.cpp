@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "common/Configuration.h"
-#include "common/DesktopWallpaper.h"
-#include "common/Text.h"
+#include "base/Text.h"
+#include "services/Configuration.h"
+#include "services/DesktopWallpaper.h"
 
 namespace {
 
@@ -32,29 +32,29 @@ std::string Value(const char* variable) {
 // The key of a full value path ("HKEY_CURRENT_USER\A\B\Value") as the scripts name it
 // ("HKCU\A\B").
 std::string ShortKeyOf(const wchar_t* fullValuePath) {
-    const std::string path = common::ToUtf8(fullValuePath);
+    const std::string path = base::ToUtf8(fullValuePath);
     const std::string hive = "HKEY_CURRENT_USER";
     EXPECT_EQ(path.compare(0, hive.size(), hive), 0) << path;
     return "HKCU" + path.substr(hive.size(), path.rfind('\\') - hive.size());
 }
 
 TEST(LayoutScript, KeysAndNamesAreWhatTheProgramsUse) {
-    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(common::kRegFolderPath));
-    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(common::kRegBaseFile));
-    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(common::kRegCurrentFile));
-    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(common::kRegRunOnStartup));
-    EXPECT_EQ(Value("RUN_KEY"), ShortKeyOf(common::kRegLogonEntry));
-    const std::string entry = common::ToUtf8(common::kRegLogonEntry);
+    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(services::kRegFolderPath));
+    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(services::kRegBaseFile));
+    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(services::kRegCurrentFile));
+    EXPECT_EQ(Value("MURIVALE_KEY"), ShortKeyOf(services::kRegRunOnStartup));
+    EXPECT_EQ(Value("RUN_KEY"), ShortKeyOf(services::kRegLogonEntry));
+    const std::string entry = base::ToUtf8(services::kRegLogonEntry);
     EXPECT_EQ(Value("RUN_VALUE"), entry.substr(entry.rfind('\\') + 1));
-    EXPECT_EQ(Value("SHELL_WALLPAPER_KEY"), ShortKeyOf(common::kRegDesktopWallpaper));
-    EXPECT_EQ(Value("DESKTOP_KEY"), ShortKeyOf(common::kRegControlPanelWallpaper));
-    EXPECT_EQ(Value("WALLPAPER_SUFFIX"), common::ToUtf8(common::kWallpaperBitmapSuffix));
-    EXPECT_EQ(Value("BASE_SUFFIX"), common::ToUtf8(common::kBaseBitmapSuffix));
-    EXPECT_EQ(Value("IMAGE_PATTERNS"), common::ToUtf8(common::kImagePatterns));
+    EXPECT_EQ(Value("SHELL_WALLPAPER_KEY"), ShortKeyOf(services::kRegDesktopWallpaper));
+    EXPECT_EQ(Value("DESKTOP_KEY"), ShortKeyOf(services::kRegControlPanelWallpaper));
+    EXPECT_EQ(Value("WALLPAPER_SUFFIX"), base::ToUtf8(services::kWallpaperBitmapSuffix));
+    EXPECT_EQ(Value("BASE_SUFFIX"), base::ToUtf8(services::kBaseBitmapSuffix));
+    EXPECT_EQ(Value("IMAGE_PATTERNS"), base::ToUtf8(services::kImagePatterns));
 }
 
 TEST(LayoutScript, RegSectionGivesTheKeyWithItsHiveInFull) {
-    const std::string full = common::ToUtf8(common::kRegFolderPath);
+    const std::string full = base::ToUtf8(services::kRegFolderPath);
     EXPECT_EQ(AfterSourcingLayout("reg_section \"$MURIVALE_KEY\""),
               full.substr(0, full.rfind('\\')) + "\n");
 }

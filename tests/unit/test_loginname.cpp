@@ -2,14 +2,14 @@
 // takes the profile folder and leaves everything unchanged when that query writes nothing.
 #include <gtest/gtest.h>
 
-#include "common/LoginName.h"
+#include "services/LoginName.h"
 #include "tests/fakes/FakeWinApi.h"
 
 namespace {
 
-using common::GetLoginName;
+using services::GetLoginName;
 
-constexpr common::Handle kConfigWindow = 0x2345;
+constexpr services::Handle kConfigWindow = 0x2345;
 
 TEST(LoginNameChooser, TakesTheNameFromA255CharacterBuffer) {
     fakes::FakeWinApi api;

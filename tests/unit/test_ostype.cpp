@@ -3,13 +3,13 @@
 
 #include <cstring>
 
-#include "common/OsType.h"
+#include "services/OsType.h"
 #include "tests/fakes/FakeWinApi.h"
 
 namespace {
 
-using common::ClassifyOS;
-using common::OsVersionInfoEx;
+using services::ClassifyOS;
+using services::OsVersionInfoEx;
 
 OsVersionInfoEx Version(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
                         std::uint8_t productType = 1, std::uint16_t suiteMask = 0) {
@@ -112,7 +112,7 @@ TEST(OsTypeClassify, OnlyResultOneCountsAsSuccess) {
 TEST(OsTypeQuery, AsksWithZeroedExtendedRecord) {
     fakes::FakeWinApi api;
     api.SetVersion(2, 5, 1, 1);
-    EXPECT_EQ(common::GetOSType(api), L"Win2k");
+    EXPECT_EQ(services::GetOSType(api), L"Win2k");
     EXPECT_EQ(api.calls, std::vector<std::wstring>{L"GetVersionExA(156)"});
 }
 
@@ -120,7 +120,7 @@ TEST(OsTypeQuery, FailedQueryIsEmptyWhateverTheRecord) {
     fakes::FakeWinApi api;
     api.SetVersion(1, 4, 10);
     api.versionResult = 0;
-    EXPECT_EQ(common::GetOSType(api), L"");
+    EXPECT_EQ(services::GetOSType(api), L"");
 }
 
 }  // namespace

@@ -2,25 +2,25 @@
 // stored data, writes that create keys, and failures that stay silent.
 #include <gtest/gtest.h>
 
-#include "common/Registry.h"
+#include "services/Registry.h"
 #include "tests/fakes/FakeWinApi.h"
 
 namespace {
 
-using common::MakeDwordData;
-using common::MakeQwordData;
-using common::MakeStringData;
-using common::RegData;
-using common::RegReadValue;
-using common::RegRoot;
-using common::RegType;
-using common::RegWriteValue;
+using services::MakeDwordData;
+using services::MakeQwordData;
+using services::MakeStringData;
+using services::RegData;
+using services::RegReadValue;
+using services::RegRoot;
+using services::RegType;
+using services::RegWriteValue;
 
 const std::wstring kFolderPath = L"HKEY_CURRENT_USER\\Software\\Murivale\\FolderPath";
 
 TEST(RegistryPath, SplitsRootKeyAndValueName) {
     const auto parsed =
-        common::ParseRegistryPath(L"HKEY_CURRENT_USER\\Control Panel\\Desktop\\Wallpaper");
+        services::ParseRegistryPath(L"HKEY_CURRENT_USER\\Control Panel\\Desktop\\Wallpaper");
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->root, RegRoot::CurrentUser);
     EXPECT_EQ(parsed->key, L"Control Panel\\Desktop");
@@ -39,23 +39,23 @@ TEST(RegistryPath, AcceptsFullAndShortRootsInAnyCase) {
         {L"HKEY_CURRENT_CONFIG", RegRoot::CurrentConfig},
     };
     for (const auto& [name, root] : roots) {
-        const auto parsed = common::ParseRegistryPath(std::wstring(name) + L"\\Key\\Value");
+        const auto parsed = services::ParseRegistryPath(std::wstring(name) + L"\\Key\\Value");
         ASSERT_TRUE(parsed) << name;
         EXPECT_EQ(parsed->root, root) << name;
     }
 }
 
 TEST(RegistryPath, RejectsUnknownRootsAndPathsWithoutValueName) {
-    EXPECT_FALSE(common::ParseRegistryPath(L"HKEY_CURRENT_USERS\\Key\\Value"));
-    EXPECT_FALSE(common::ParseRegistryPath(L"HKU\\Key\\Value"));
-    EXPECT_FALSE(common::ParseRegistryPath(L"Software\\Murivale\\FolderPath"));
-    EXPECT_FALSE(common::ParseRegistryPath(L"HKEY_CURRENT_USER\\Software\\Murivale\\"));
-    EXPECT_FALSE(common::ParseRegistryPath(L"HKEY_CURRENT_USER"));
-    EXPECT_FALSE(common::ParseRegistryPath(L""));
+    EXPECT_FALSE(services::ParseRegistryPath(L"HKEY_CURRENT_USERS\\Key\\Value"));
+    EXPECT_FALSE(services::ParseRegistryPath(L"HKU\\Key\\Value"));
+    EXPECT_FALSE(services::ParseRegistryPath(L"Software\\Murivale\\FolderPath"));
+    EXPECT_FALSE(services::ParseRegistryPath(L"HKEY_CURRENT_USER\\Software\\Murivale\\"));
+    EXPECT_FALSE(services::ParseRegistryPath(L"HKEY_CURRENT_USER"));
+    EXPECT_FALSE(services::ParseRegistryPath(L""));
 }
 
 TEST(RegistryPath, ValueDirectlyUnderRootHasEmptyKey) {
-    const auto parsed = common::ParseRegistryPath(L"HKCU\\Value");
+    const auto parsed = services::ParseRegistryPath(L"HKCU\\Value");
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->key, L"");
     EXPECT_EQ(parsed->valueName, L"Value");
@@ -89,13 +89,13 @@ TEST(RegistryRead, MissingValuesKeysAndBadPathsReadEmpty) {
 }
 
 TEST(RegistryRead, NumbersReadAsSignedDecimalText) {
-    EXPECT_EQ(common::RegDataToText(MakeDwordData(0)), L"0");
-    EXPECT_EQ(common::RegDataToText(MakeDwordData(1)), L"1");
-    EXPECT_EQ(common::RegDataToText(MakeDwordData(2147483647u)), L"2147483647");
-    EXPECT_EQ(common::RegDataToText(MakeDwordData(0x80000000u)), L"-2147483648");
-    EXPECT_EQ(common::RegDataToText(MakeDwordData(0xFFFFFFFFu)), L"-1");
-    EXPECT_EQ(common::RegDataToText(MakeQwordData(0x100000000ull)), L"4294967296");
-    EXPECT_EQ(common::RegDataToText(MakeQwordData(~0ull)), L"-1");
+    EXPECT_EQ(services::RegDataToText(MakeDwordData(0)), L"0");
+    EXPECT_EQ(services::RegDataToText(MakeDwordData(1)), L"1");
+    EXPECT_EQ(services::RegDataToText(MakeDwordData(2147483647u)), L"2147483647");
+    EXPECT_EQ(services::RegDataToText(MakeDwordData(0x80000000u)), L"-2147483648");
+    EXPECT_EQ(services::RegDataToText(MakeDwordData(0xFFFFFFFFu)), L"-1");
+    EXPECT_EQ(services::RegDataToText(MakeQwordData(0x100000000ull)), L"4294967296");
+    EXPECT_EQ(services::RegDataToText(MakeQwordData(~0ull)), L"-1");
 }
 
 TEST(RegistryRead, NumberValueThroughThePath) {
@@ -105,27 +105,27 @@ TEST(RegistryRead, NumberValueThroughThePath) {
 }
 
 TEST(RegistryRead, DataWithoutSingleTextFormReadsEmpty) {
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::MultiString, MakeStringData(L"a").bytes}),
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::MultiString, MakeStringData(L"a").bytes}),
               L"");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::Binary, {0x41, 0, 0x42, 0}}), L"");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::None, {0x41, 0}}), L"");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::Dword, {1, 0, 0}}), L"");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::Dword, {1, 0, 0, 0, 0}}), L"");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::Qword, {1, 0, 0, 0}}), L"");
-    EXPECT_EQ(common::RegDataToText(RegData{static_cast<RegType>(99), {1, 0, 0, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::Binary, {0x41, 0, 0x42, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::None, {0x41, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::Dword, {1, 0, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::Dword, {1, 0, 0, 0, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::Qword, {1, 0, 0, 0}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{static_cast<RegType>(99), {1, 0, 0, 0}}), L"");
 }
 
 TEST(RegistryRead, StringDataEndsAtFirstTerminatorOrAtItsEnd) {
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::String, {'a', 0, 0, 0, 'b', 0, 0, 0}}), L"a");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::String, {'a', 0, 'b', 0}}), L"ab");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::String, {'a', 0, 'b'}}), L"a");
-    EXPECT_EQ(common::RegDataToText(RegData{RegType::String, {}}), L"");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::String, {'a', 0, 0, 0, 'b', 0, 0, 0}}), L"a");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::String, {'a', 0, 'b', 0}}), L"ab");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::String, {'a', 0, 'b'}}), L"a");
+    EXPECT_EQ(services::RegDataToText(RegData{RegType::String, {}}), L"");
 }
 
 TEST(RegistryRead, NonAsciiAndNonBmpTextSurvivesStoring) {
     const std::wstring text = L"C:\\Bilder\\\u00C4pfel \u65E5\u672C \U0001F600";
     const RegData data = MakeStringData(text);
-    EXPECT_EQ(common::RegDataToText(data), text);
+    EXPECT_EQ(services::RegDataToText(data), text);
     const std::size_t n = data.bytes.size();  // a surrogate pair, then the terminator
     ASSERT_GE(n, 6u);
     EXPECT_EQ(data.bytes[n - 6] | data.bytes[n - 5] << 8, 0xD83D);
@@ -178,7 +178,7 @@ TEST(RegistryDelete, RemovesOnlyTheNamedValue) {
     fakes::FakeWinApi api;
     api.SetString(kFolderPath, L"C:\\Pictures");
     api.SetString(L"HKEY_CURRENT_USER\\Software\\Murivale\\BaseFile", L"C:\\base.bmp");
-    common::RegDeleteValue(api, L"HKCU\\Software\\Murivale\\FOLDERPATH");
+    services::RegDeleteValue(api, L"HKCU\\Software\\Murivale\\FOLDERPATH");
     EXPECT_FALSE(api.HasValue(kFolderPath));
     EXPECT_TRUE(api.HasValue(L"HKEY_CURRENT_USER\\Software\\Murivale\\BaseFile"));
     EXPECT_TRUE(api.KeyExists(RegRoot::CurrentUser, L"Software\\Murivale"));
@@ -187,8 +187,8 @@ TEST(RegistryDelete, RemovesOnlyTheNamedValue) {
 TEST(RegistryDelete, MissingValueOrKeyIsSilentAndChangesNothing) {
     fakes::FakeWinApi api;
     api.SetString(kFolderPath, L"C:\\Pictures");
-    common::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Murivale\\Missing");
-    common::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Nowhere\\FolderPath");
+    services::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Murivale\\Missing");
+    services::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Nowhere\\FolderPath");
     EXPECT_EQ(api.String(kFolderPath), std::optional<std::wstring>(L"C:\\Pictures"));
     EXPECT_FALSE(api.KeyExists(RegRoot::CurrentUser, L"Software\\Nowhere"));
 }
@@ -196,7 +196,7 @@ TEST(RegistryDelete, MissingValueOrKeyIsSilentAndChangesNothing) {
 TEST(RegistryDelete, PathWithoutValueNameDeletesNothing) {
     fakes::FakeWinApi api;
     api.SetString(kFolderPath, L"C:\\Pictures");
-    common::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Murivale\\");
+    services::RegDeleteValue(api, L"HKEY_CURRENT_USER\\Software\\Murivale\\");
     EXPECT_TRUE(api.calls.empty());
     EXPECT_TRUE(api.HasValue(kFolderPath));
 }

@@ -8,8 +8,8 @@
 #include <optional>
 #include <set>
 
-#include "common/Registry.h"
-#include "common/Text.h"
+#include "base/Text.h"
+#include "services/Registry.h"
 #include "tests/unit/CorpusManifest.h"
 #include "tests/unit/SetupFixture.h"
 
@@ -35,7 +35,7 @@ protected:
     }
 
     void RemoveValue(const std::wstring& key, const std::wstring& name) {
-        api->RegRemoveValue(common::RegRoot::CurrentUser, key, name);
+        api->RegRemoveValue(services::RegRoot::CurrentUser, key, name);
     }
     void RemoveCurrentFile() { RemoveValue(L"Software\\Murivale", L"CurrentFile"); }
 
@@ -182,7 +182,7 @@ TEST_F(SetupSave, FolderIsSavedAsShownWithOnlyDriveCRootShortened) {
         {L"D:\\Pics\\", L"D:\\Pics\\Sub", L"D:\\Pics\\Sub\\"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(common::ToUtf8(c.configured) + " -> " + (c.moveTo ? common::ToUtf8(c.moveTo) : ""));
+        SCOPED_TRACE(base::ToUtf8(c.configured) + " -> " + (c.moveTo ? base::ToUtf8(c.moveTo) : ""));
         Fresh();
         api->SetVersion(1, 4, 10);
         AddImages(L"C:", 2);
@@ -220,7 +220,7 @@ TEST_F(SetupSave, OwnConvertedBitmapOnTheDesktopMeansTheImageItWasMadeFrom) {
     };
     for (const bool win2k : {true, false}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(common::ToUtf8(c.wallpaper) + (win2k ? " (2000 family)" : " (9x)"));
+            SCOPED_TRACE(base::ToUtf8(c.wallpaper) + (win2k ? " (2000 family)" : " (9x)"));
             Fresh();
             if (!win2k) api->SetVersion(1, 4, 10);
             AddImage(kOwnBitmap, converted);
@@ -305,16 +305,16 @@ TEST_F(SetupSave, PlaceholdersAreReplacedOnlyInTheirExactSpelling) {
     const tk::Bitmap wallpaper = Picture(8, 3, 0x204060);
     for (const bool workstation : {false, true}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(common::ToUtf8(c.wallpaper) + " with " + common::ToUtf8(c.windowsDir) +
+            SCOPED_TRACE(base::ToUtf8(c.wallpaper) + " with " + base::ToUtf8(c.windowsDir) +
                          (workstation ? " (5.1)" : " (5.0)"));
             Fresh();
             api->SetVersion(2, 5, workstation ? 1 : 0, 1);
             api->windowsDir = c.windowsDir;
             MakeFolder(c.windowsDir);
             if (c.programFilesDir) {
-                api->SetValue(common::RegRoot::LocalMachine,
+                api->SetValue(services::RegRoot::LocalMachine,
                               L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir",
-                              common::MakeStringData(c.programFilesDir));
+                              services::MakeStringData(c.programFilesDir));
             }
             AddImage(c.file, wallpaper);
             Configure();
@@ -345,7 +345,7 @@ TEST_F(SetupSave, NoWallpaperFileGivesABlankBaseBitmapReplacingTheOldOne) {
         L"Q:\\gone.bmp",
     };
     for (const auto& wallpaper : wallpapers) {
-        SCOPED_TRACE(wallpaper ? "\"" + common::ToUtf8(*wallpaper) + "\"" : "missing");
+        SCOPED_TRACE(wallpaper ? "\"" + base::ToUtf8(*wallpaper) + "\"" : "missing");
         Fresh();
         AddImage(kBase, Picture(40, 30, 0x777777));  // the base of an earlier save
         OpenWithWallpaper(wallpaper);
@@ -380,7 +380,7 @@ TEST_F(SetupSave, Windows9xRecordsTheWallpaperPathAsReadAndWritesNoBitmap) {
     for (const System& system : systems) {
         for (const auto& wallpaper : wallpapers) {
             SCOPED_TRACE(std::string(system.name) + ": " +
-                         (wallpaper ? common::ToUtf8(*wallpaper) : "missing"));
+                         (wallpaper ? base::ToUtf8(*wallpaper) : "missing"));
             Fresh();
             system.set(*api);
             AddImage(L"C:\\WINDOWS\\w.bmp");
@@ -465,7 +465,7 @@ TEST_F(SetupSave, ProgramFolderAtADriveRoot) {
     // The own bitmap's path is compared with the doubled backslash kept.
     for (const Case c : {Case{L"C:\\\\alice_Wallpaper.bmp", &source},
                          Case{L"C:\\alice_Wallpaper.bmp", &converted}}) {
-        SCOPED_TRACE(common::ToUtf8(c.wallpaper));
+        SCOPED_TRACE(base::ToUtf8(c.wallpaper));
         Fresh();
         hl::SetAppInfo(L"C:\\", L"Tessaban", L"");
         AddImage(L"C:\\alice_Wallpaper.bmp", converted);
@@ -502,7 +502,7 @@ TEST_F(SetupSave, LogonCommandNamesMurivaleInTheProgramFolder) {
         {L"C:\\Tools\\Sub.Dir", L"C:\\Tools\\Sub.Dir\\Murivale.exe /p %1"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(common::ToUtf8(c.programFolder));
+        SCOPED_TRACE(base::ToUtf8(c.programFolder));
         EXPECT_EQ(setup::LogonCommand(c.programFolder), c.command);
 
         Fresh();
@@ -537,7 +537,7 @@ TEST_F(SetupSave, LogonOptionAndEntryInEveryCombination) {
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.boxChecked ? "checked" : "unchecked") + ", option " +
-                     (c.option ? common::ToUtf8(*c.option) : "missing") +
+                     (c.option ? base::ToUtf8(*c.option) : "missing") +
                      (c.entryBefore ? ", entry there" : ", no entry"));
         Fresh();
         api->SetVersion(1, 4, 10);
@@ -591,7 +591,7 @@ TEST_F(SetupSave, CurrentFileIsWrittenOnlyWhileEmpty) {
     };
     for (const Case& c : {Case{std::nullopt, true}, Case{L"", true},
                           Case{L"D:\\Pics\\a2.jpg", false}, Case{L" ", false}}) {
-        SCOPED_TRACE(c.before ? "\"" + common::ToUtf8(*c.before) + "\"" : "missing");
+        SCOPED_TRACE(c.before ? "\"" + base::ToUtf8(*c.before) + "\"" : "missing");
         Fresh();
         api->SetVersion(1, 4, 10);
         Configure();
@@ -721,7 +721,7 @@ TEST_F(SetupSave, EveryCorpusFileAsWallpaperEitherBecomesTheBaseOrStopsTheSaveCl
         const std::size_t dot = name.rfind('.');
         const std::wstring wallpaper =
             L"C:\\WINDOWS\\Web\\wall" +
-            (dot == std::string::npos ? std::wstring() : common::FromUtf8(name.substr(dot)));
+            (dot == std::string::npos ? std::wstring() : base::FromUtf8(name.substr(dot)));
         MakeFolder(L"C:\\WINDOWS\\Web");
         std::filesystem::copy_file(folder + "/" + entry.path, Host(wallpaper));
         AddImage(kBase, earlier);

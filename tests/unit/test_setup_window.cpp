@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "tests/unit/SetupFixture.h"
 
 namespace {
@@ -32,7 +32,7 @@ TEST_F(SetupWindow, CaptionsFollowTheSchemeAndOnlyTheCountHasColoursOfItsOwn) {
     AddImage(L"C:\\a.jpg");
     Open();
     for (const tk::Label* label : {&form->Label8, &form->Label1}) {
-        SCOPED_TRACE(common::ToUtf8(label->Caption()));
+        SCOPED_TRACE(base::ToUtf8(label->Caption()));
         EXPECT_EQ(label->ForeColor(), tk::kButtonText);
         EXPECT_TRUE(tk::IsSystemColor(label->ForeColor()));
     }
@@ -128,7 +128,7 @@ TEST_F(SetupConfig, UnreachableConfiguredFolderShowsDriveCAndWritesNothing) {
     };
     for (const wchar_t* folder : folders) {
         for (const bool ticked : {true, false}) {
-            SCOPED_TRACE(common::ToUtf8(folder) + (ticked ? " ticked" : " unticked"));
+            SCOPED_TRACE(base::ToUtf8(folder) + (ticked ? " ticked" : " unticked"));
             Fresh();
             MakeFolder(L"D:\\Pics");
             AddImage(L"C:\\a.jpg");
@@ -234,13 +234,13 @@ TEST_F(SetupConfig, LogonOptionIsReadAsARoundedNumber) {
         {L"nan", false, true},     {std::nullopt, false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored ? "\"" + common::ToUtf8(*c.stored) + "\"" : "missing");
+        SCOPED_TRACE(c.stored ? "\"" + base::ToUtf8(*c.stored) + "\"" : "missing");
         Fresh();
         Configure(L"D:\\Pics\\", 2);
         if (c.stored) {
             api->SetString(setup::kRegRunOnStartup, *c.stored);
         } else {
-            api->RegRemoveValue(common::RegRoot::CurrentUser, L"Software\\Murivale", L"RunOnStartup");
+            api->RegRemoveValue(services::RegRoot::CurrentUser, L"Software\\Murivale", L"RunOnStartup");
             ASSERT_FALSE(api->HasValue(setup::kRegRunOnStartup));
         }
         ForgetCalls();
@@ -274,7 +274,7 @@ TEST_F(SetupConfig, NumberParsingTable) {
         {L"Infinity", {}},  {L"NaN", {}},       {L"1e999", {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(common::ToUtf8(c.text));
+        SCOPED_TRACE(base::ToUtf8(c.text));
         EXPECT_EQ(setup::ParseInt16(c.text), c.value);
     }
 }
@@ -295,7 +295,7 @@ TEST_F(SetupWindow, CountIsRedBelowTwoAndBlackFromTwo) {
         AddImages(L"C:\\Other", 3);
         Open();
         OpenFolderInList(L"C:\\Pics");
-        EXPECT_EQ(form->lblImages.Caption(), common::DecimalText(c.images));
+        EXPECT_EQ(form->lblImages.Caption(), base::DecimalText(c.images));
         EXPECT_EQ(form->lblImages.ForeColor(), c.colour);
         EXPECT_EQ(state().FolderPath, L"C:\\Pics\\");
 
@@ -329,7 +329,7 @@ TEST_F(SetupWindow, OnlyMatchingFilesDirectlyInTheFolderCount) {
     Open();
 
     std::string listed;
-    for (const std::wstring& name : form->File1.Items()) listed += common::ToUtf8(name) + " ";
+    for (const std::wstring& name : form->File1.Items()) listed += base::ToUtf8(name) + " ";
     EXPECT_EQ(form->lblImages.Caption(), L"7") << listed;
 }
 
@@ -343,7 +343,7 @@ TEST_F(SetupWindow, OnlyTheRootOfDriveCLosesItsDoubledBackslash) {
                          Case{L"D:\\", L"D:\\", L"D:\\\\"},
                          Case{L"D:\\Pics\\", L"D:\\Pics", L"D:\\Pics\\"},
                          Case{L"C:\\Pics\\Sea\\", L"C:\\Pics\\Sea", L"C:\\Pics\\Sea\\"}}) {
-        SCOPED_TRACE(common::ToUtf8(c.configured));
+        SCOPED_TRACE(base::ToUtf8(c.configured));
         Fresh();
         MakeFolder(c.configured);
         api->SetString(setup::kRegFolderPath, c.configured);

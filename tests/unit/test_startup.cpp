@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "common/Registry.h"
 #include "selector/frmLoad.h"
 #include "selector/frmSel.h"
+#include "services/Registry.h"
 #include "tests/unit/ProgramFixture.h"
 
 namespace {
@@ -195,7 +195,7 @@ TEST_F(Startup, CommandLineDecidesBetweenLogonRunAndStartByHand) {
     for (const Case c : {Case{L"", false}, Case{L"/p %1", true}, Case{L"/P %1", true},
                          Case{L"  /p   %1  ", true}, Case{L"/p x", false}, Case{L"/q %1", false},
                          Case{L"p %1", false}}) {
-        SCOPED_TRACE(common::ToUtf8(c.line));
+        SCOPED_TRACE(base::ToUtf8(c.line));
         hl::Reset();
         api.calls.clear();
         selector::StartProgram(api);

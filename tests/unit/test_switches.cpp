@@ -43,7 +43,7 @@ TEST_F(Switches, WorkedExamples) {
         {L"-p %1", {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(common::ToUtf8(c.line));
+        SCOPED_TRACE(base::ToUtf8(c.line));
         EXPECT_EQ(Tokens(c.line), c.items);
     }
 }

@@ -2,14 +2,14 @@
 // sorted file lists, and UTF-8 conversion of file names.
 #include <gtest/gtest.h>
 
-#include "common/Text.h"
+#include "base/Text.h"
 
 namespace {
 
-using common::CompareUtf16;
-using common::FromUtf8;
-using common::ReplaceAll;
-using common::ToUtf8;
+using base::CompareUtf16;
+using base::FromUtf8;
+using base::ReplaceAll;
+using base::ToUtf8;
 
 TEST(TextReplace, ExactCaseLeftToRightWithoutRescanning) {
     EXPECT_EQ(ReplaceAll(L"%SystemRoot%\\a;%systemroot%\\b", L"%SystemRoot%", L"C:\\WINDOWS"),
@@ -22,18 +22,18 @@ TEST(TextReplace, ExactCaseLeftToRightWithoutRescanning) {
 }
 
 TEST(TextTrim, OnlySpacesAreTrimmed) {
-    EXPECT_EQ(common::TrimSpaces(L"  a b  "), L"a b");
-    EXPECT_EQ(common::TrimSpaces(L"\t a \t"), L"\t a \t");
-    EXPECT_EQ(common::TrimSpaces(L"   "), L"");
+    EXPECT_EQ(base::TrimSpaces(L"  a b  "), L"a b");
+    EXPECT_EQ(base::TrimSpaces(L"\t a \t"), L"\t a \t");
+    EXPECT_EQ(base::TrimSpaces(L"   "), L"");
 }
 
 TEST(TextDecimal, EveryRangeEdgeInPlainDigits) {
-    EXPECT_EQ(common::DecimalText(0), L"0");
-    EXPECT_EQ(common::DecimalText(7), L"7");
-    EXPECT_EQ(common::DecimalText(-32768), L"-32768");
-    EXPECT_EQ(common::DecimalText(4294967295LL), L"4294967295");
-    EXPECT_EQ(common::DecimalText(9223372036854775807LL), L"9223372036854775807");
-    EXPECT_EQ(common::DecimalText(-9223372036854775807LL - 1), L"-9223372036854775808");
+    EXPECT_EQ(base::DecimalText(0), L"0");
+    EXPECT_EQ(base::DecimalText(7), L"7");
+    EXPECT_EQ(base::DecimalText(-32768), L"-32768");
+    EXPECT_EQ(base::DecimalText(4294967295LL), L"4294967295");
+    EXPECT_EQ(base::DecimalText(9223372036854775807LL), L"9223372036854775807");
+    EXPECT_EQ(base::DecimalText(-9223372036854775807LL - 1), L"-9223372036854775808");
 }
 
 TEST(TextCompare, OrdersByUtf16CodeUnits) {
@@ -54,7 +54,7 @@ TEST(TextCompare, CharactersAboveBmpSortBetweenSurrogateRangeAndPrivateUse) {
 }
 
 TEST(TextDecimal, ShortestFormIsPlainDecimalThatReadsBackEqual) {
-    using common::ShortestDecimalText;
+    using base::ShortestDecimalText;
     EXPECT_EQ(ShortestDecimalText(800.0f), L"800");
     EXPECT_EQ(ShortestDecimalText(1280.0f), L"1280");
     EXPECT_EQ(ShortestDecimalText(1080.0f), L"1080");

@@ -7,9 +7,9 @@
 #include <iterator>
 #include <optional>
 
+#include "selector/Wallpaper.h"
 #include "selector/frmBack.h"
 #include "selector/frmSel.h"
-#include "selector/Wallpaper.h"
 #include "tests/unit/ProgramFixture.h"
 
 namespace {
@@ -20,7 +20,7 @@ using testing_support::MurivaleTest;
 constexpr wchar_t kBitmap[] = L"C:\\Murivale\\alice_Wallpaper.bmp";
 
 struct Desktop {
-    common::Handle progman = 0, view = 0, list = 0, html = 0;
+    services::Handle progman = 0, view = 0, list = 0, html = 0;
 };
 
 class Wallpaper : public MurivaleTest {
@@ -246,7 +246,7 @@ TEST_F(Wallpaper, JpegAndGifSourcesBecomeBitmapsAndStayUntouched) {
     Start();
     DrawIndices({0, 1});
     for (const wchar_t* name : {L"cat.jpg", L"hopper.gif"}) {
-        SCOPED_TRACE(common::ToUtf8(name));
+        SCOPED_TRACE(base::ToUtf8(name));
         Press(choice->cmdRand);
         ASSERT_TRUE(hl::MessageBoxes().empty());
         EXPECT_EQ(state().CurrentFile, name);

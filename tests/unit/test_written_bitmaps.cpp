@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "tests/unit/CorpusManifest.h"
 #include "tests/unit/WrittenBitmaps.h"
 #include "toolkit/Controls.h"
@@ -33,7 +33,7 @@ public:
 };
 
 std::wstring CorpusPath(const std::string& relative) {
-    std::wstring path = L"K:\\" + common::FromUtf8(relative);
+    std::wstring path = L"K:\\" + base::FromUtf8(relative);
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }

@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "common/Text.h"
+#include "base/Text.h"
 
 namespace wine_paths {
 
 // A host path ("/work/...") as Wine shows it (drive Z: is the host's root).
 inline std::wstring WindowsPath(const std::string& hostPath) {
-    std::wstring path = common::FromUtf8(hostPath);
+    std::wstring path = base::FromUtf8(hostPath);
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }

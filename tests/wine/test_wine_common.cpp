@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "common/CaseFold.h"
-#include "common/LoginName.h"
-#include "common/OsType.h"
-#include "common/Registry.h"
-#include "common/Text.h"
-#include "common/WinApi.h"
-#include "common/win32/Handles.h"
+#include "base/CaseFold.h"
+#include "base/Text.h"
+#include "base/win32/Handles.h"
+#include "services/LoginName.h"
+#include "services/OsType.h"
+#include "services/Registry.h"
+#include "services/WinApi.h"
 #include "setup/modConfig.h"
 
 // <windows.h> turns RegDeleteValue into RegDeleteValueW; the call below means ours.
@@ -26,8 +26,8 @@
 
 namespace {
 
-using common::SystemWinApi;
-using common::win32::UniqueHKey;
+using services::SystemWinApi;
+using base::win32::UniqueHKey;
 
 // The version text the prefix asks Wine to report; empty when none is set (Wine's default).
 std::wstring WineVersionSetting() {
@@ -70,11 +70,11 @@ const std::map<std::wstring, LiveExpectation>& LiveExpectations() {
 
 TEST(OsTypeLive, ClassifiesTheVersionThePrefixReports) {
     const std::wstring setting = WineVersionSetting();
-    const std::string shown = "Wine version setting \"" + common::ToUtf8(setting) + "\"";
-    common::OsVersionInfoEx info;
+    const std::string shown = "Wine version setting \"" + base::ToUtf8(setting) + "\"";
+    services::OsVersionInfoEx info;
     info.dwOSVersionInfoSize = 156;
     ASSERT_EQ(SystemWinApi().GetVersionExA(info), 1);
-    const std::wstring osType = common::GetOSType(SystemWinApi());
+    const std::wstring osType = services::GetOSType(SystemWinApi());
 
     const auto found = LiveExpectations().find(setting);
     if (found == LiveExpectations().end()) {
@@ -125,8 +125,8 @@ protected:
 };
 
 TEST_F(RegistryLive, MissingValueAndMissingKeyReadEmpty) {
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Missing"), L"");
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"No\\Such\\Key\\Value"), L"");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Missing"), L"");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"No\\Such\\Key\\Value"), L"");
 }
 
 TEST_F(RegistryLive, NumbersReadAsDecimalText) {
@@ -136,15 +136,15 @@ TEST_F(RegistryLive, NumbersReadAsDecimalText) {
     StoreRaw(L"Answer", REG_DWORD, &answer, sizeof answer);
     StoreRaw(L"AllBits", REG_DWORD, &allBits, sizeof allBits);
     StoreRaw(L"Big", REG_QWORD, &big, sizeof big);
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Answer"), L"42");
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"AllBits"), L"-1");
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Big"), L"4294967296");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Answer"), L"42");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"AllBits"), L"-1");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Big"), L"4294967296");
 }
 
 TEST_F(RegistryLive, ExpandableStringIsNotExpanded) {
     const wchar_t text[] = L"%SystemRoot%\\Web\\wall.jpg";
     StoreRaw(L"Expand", REG_EXPAND_SZ, text, sizeof text);
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Expand"), text);
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Expand"), text);
 }
 
 TEST_F(RegistryLive, ListsAndBinaryDataReadEmpty) {
@@ -152,35 +152,35 @@ TEST_F(RegistryLive, ListsAndBinaryDataReadEmpty) {
     const BYTE binary[] = {0x41, 0x00, 0x42, 0x00};
     StoreRaw(L"List", REG_MULTI_SZ, list, sizeof list);
     StoreRaw(L"Binary", REG_BINARY, binary, sizeof binary);
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"List"), L"");
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Binary"), L"");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"List"), L"");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Binary"), L"");
 }
 
 TEST_F(RegistryLive, WriteCreatesMissingKeysAndStoresString) {
     const std::wstring path = base + L"Deeper\\Still\\Name";
-    common::RegWriteValue(SystemWinApi(), path, L"C:\\Bilder\\\u00C4pfel");
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), path), L"C:\\Bilder\\\u00C4pfel");
+    services::RegWriteValue(SystemWinApi(), path, L"C:\\Bilder\\\u00C4pfel");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), path), L"C:\\Bilder\\\u00C4pfel");
     EXPECT_EQ(StoredTypeAndSize(L"Software\\MurivaleTest\\Deeper\\Still", L"Name").first,
               static_cast<DWORD>(REG_SZ));
 }
 
 TEST_F(RegistryLive, WritingEmptyTextStoresEmptyString) {
-    common::RegWriteValue(SystemWinApi(), base + L"Empty", L"full");
-    common::RegWriteValue(SystemWinApi(), base + L"Empty", L"");
+    services::RegWriteValue(SystemWinApi(), base + L"Empty", L"full");
+    services::RegWriteValue(SystemWinApi(), base + L"Empty", L"");
     const auto [type, size] = StoredTypeAndSize(kScratch, L"Empty");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, sizeof(wchar_t));  // the terminator alone
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Empty"), L"");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Empty"), L"");
 }
 
 TEST_F(RegistryLive, DeleteRemovesValueAndMissingOnesAreSilent) {
-    common::RegWriteValue(SystemWinApi(), base + L"Gone", L"x");
-    common::RegWriteValue(SystemWinApi(), base + L"Kept", L"y");
-    common::RegDeleteValue(SystemWinApi(), base + L"Gone");
-    common::RegDeleteValue(SystemWinApi(), base + L"Gone");
-    common::RegDeleteValue(SystemWinApi(), base + L"No\\Such\\Key\\Value");
+    services::RegWriteValue(SystemWinApi(), base + L"Gone", L"x");
+    services::RegWriteValue(SystemWinApi(), base + L"Kept", L"y");
+    services::RegDeleteValue(SystemWinApi(), base + L"Gone");
+    services::RegDeleteValue(SystemWinApi(), base + L"Gone");
+    services::RegDeleteValue(SystemWinApi(), base + L"No\\Such\\Key\\Value");
     EXPECT_EQ(StoredTypeAndSize(kScratch, L"Gone").first, static_cast<DWORD>(REG_NONE));
-    EXPECT_EQ(common::RegReadValue(SystemWinApi(), base + L"Kept"), L"y");
+    EXPECT_EQ(services::RegReadValue(SystemWinApi(), base + L"Kept"), L"y");
     UniqueHKey absent;
     EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\MurivaleTest\\No", 0, KEY_READ,
                               absent.Put()),
@@ -219,21 +219,21 @@ TEST(RegistryViewLive, ProgramFilesIsTheSystemsOwnFolderInEitherBuild) {
     const std::wstring expected = SystemsProgramFilesDir();
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(setup::ProgramFilesFolder(SystemWinApi(), L"C:\\windows"), expected);
-    EXPECT_EQ(expected.find(L"(x86)"), std::wstring::npos) << common::ToUtf8(expected);
+    EXPECT_EQ(expected.find(L"(x86)"), std::wstring::npos) << base::ToUtf8(expected);
 }
 
 TEST(LoginNameLive, ChooserFormGivesTheSystemName) {
     const std::wstring expected = NameFromSystem();
     ASSERT_FALSE(expected.empty());
     std::wstring userName;
-    common::GetLoginName(SystemWinApi(), userName);
+    services::GetLoginName(SystemWinApi(), userName);
     EXPECT_EQ(userName, expected);
 }
 
 TEST(LoginNameLive, SetupFormGivesAnExistingProfileFolderAndTheName) {
     std::wstring profileDir;
     std::wstring userName;
-    common::GetLoginName(SystemWinApi(), 0, profileDir, userName);
+    services::GetLoginName(SystemWinApi(), 0, profileDir, userName);
     EXPECT_EQ(userName, NameFromSystem());
     ASSERT_FALSE(profileDir.empty());
     EXPECT_NE(profileDir.back(), L'\\');
@@ -254,11 +254,11 @@ TEST(TextDecimalLive, ScreenSizesAreWrittenInPlainDigits) {
                           Case{1024, 15, L"1024"}, Case{1920, 10, L"1920"}, Case{1080, 15, L"1080"},
                           Case{3840, 20, L"3840"}}) {
         const float value = float(c.pixels * c.twipsPerPixel) / float(c.twipsPerPixel);
-        EXPECT_EQ(common::ShortestDecimalText(value), c.text);
+        EXPECT_EQ(base::ShortestDecimalText(value), c.text);
     }
-    EXPECT_EQ(common::ShortestDecimalText(1366.5f), L"1366.5");
+    EXPECT_EQ(base::ShortestDecimalText(1366.5f), L"1366.5");
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    EXPECT_EQ(common::ShortestDecimalText(float(width)), std::to_wstring(width));
+    EXPECT_EQ(base::ShortestDecimalText(float(width)), std::to_wstring(width));
 }
 
 }  // namespace
@@ -274,15 +274,15 @@ TEST(CaseFoldLive, EqualsTheSystemsLowerCasingForEveryCodeUnit) {
         wchar_t unit = static_cast<wchar_t>(code);
         all[code] = unit;
         ::CharLowerBuffW(&unit, 1);
-        if (unit != common::LowerChar(static_cast<wchar_t>(code)) && ++differing <= 20) {
+        if (unit != base::LowerChar(static_cast<wchar_t>(code)) && ++differing <= 20) {
             ADD_FAILURE() << std::hex << "U+" << code << ": system " << unsigned(unit)
-                          << ", ours " << unsigned(common::LowerChar(static_cast<wchar_t>(code)));
+                          << ", ours " << unsigned(base::LowerChar(static_cast<wchar_t>(code)));
         }
     }
     EXPECT_EQ(differing, 0);
     std::wstring system = all;
     ::CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
-    EXPECT_TRUE(system == common::LowerCase(all));
+    EXPECT_TRUE(system == base::LowerCase(all));
 }
 
 }  // namespace

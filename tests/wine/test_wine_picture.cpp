@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "tests/unit/CorpusManifest.h"
 #include "tests/wine/WinePaths.h"
 #include "toolkit/FileSystem.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using common::win32::ComPtr;
+using base::win32::ComPtr;
 using tk::win32::DecoderPath;
 
 constexpr int kWidth = 3200;

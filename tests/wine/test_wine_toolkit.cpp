@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/Handles.h"
 #include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
@@ -23,7 +24,6 @@
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
-#include "common/win32/Handles.h"
 
 namespace {
 
@@ -220,7 +220,7 @@ TEST_F(ToolkitForm, LabelsAreStaticTextToScreenReaders) {
     wchar_t real[64] = {};
     ::RealGetWindowClassW(label, real, 64);
     EXPECT_STREQ(real, L"Static");
-    common::win32::ComPtr<IAccessible> accessible;
+    base::win32::ComPtr<IAccessible> accessible;
     ASSERT_EQ(::AccessibleObjectFromWindow(label, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                            accessible.PutVoid()),
               S_OK);
@@ -461,10 +461,10 @@ TEST_F(ToolkitForm, MaximizedFramelessFormCoversTheScreenInBlack) {
     EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
 
     // The background the form erases to.
-    common::win32::WindowDc screen(nullptr);
-    common::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
-    common::win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), 8, 8));
-    common::win32::SelectScope use(memory.Get(), bitmap.Get());
+    base::win32::WindowDc screen(nullptr);
+    base::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
+    base::win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), 8, 8));
+    base::win32::SelectScope use(memory.Get(), bitmap.Get());
     ::SendMessageW(WindowOf(f), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
     EXPECT_EQ(::GetPixel(memory.Get(), 4, 4), RGB(0, 0, 0));
 }
@@ -661,7 +661,7 @@ struct KeyRecorder {
         if (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR) seen.emplace_back(msg, wp);
         return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
-    common::win32::UniqueWindow window;
+    base::win32::UniqueWindow window;
     KeyRecorder() {
         seen.clear();
         WNDCLASSW wc{};
@@ -869,7 +869,7 @@ public:
     explicit Snapshot(HWND window) {
         RECT r{};
         ::GetClientRect(window, &r);
-        common::win32::WindowDc screen(nullptr);
+        base::win32::WindowDc screen(nullptr);
         dc_.Reset(::CreateCompatibleDC(screen.Get()));
         bitmap_.Reset(::CreateCompatibleBitmap(screen.Get(), std::max(1L, r.right), std::max(1L, r.bottom)));
         old_ = ::SelectObject(dc_.Get(), bitmap_.Get());
@@ -879,8 +879,8 @@ public:
     COLORREF At(int x, int y) const { return ::GetPixel(dc_.Get(), x, y); }
 
 private:
-    common::win32::UniqueMemoryDc dc_;
-    common::win32::UniqueBitmap bitmap_;
+    base::win32::UniqueMemoryDc dc_;
+    base::win32::UniqueBitmap bitmap_;
     HGDIOBJ old_ = nullptr;
 };
 

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "tests/unit/CorpusManifest.h"
-#include "tests/wine/WinePaths.h"
 #include "tests/unit/WrittenBitmaps.h"
+#include "tests/wine/WinePaths.h"
 #include "toolkit/Controls.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"

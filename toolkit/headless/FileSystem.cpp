@@ -18,7 +18,7 @@
 #include <cstring>
 #include <memory>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "toolkit/headless/HostPaths.h"
 
 namespace tk::headless {
@@ -29,7 +29,7 @@ using fs::TemporaryWriterOf;
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::wstring& path, int error) {
-    throw FileError(what + " \"" + common::ToUtf8(path) + "\": " + std::strerror(error));
+    throw FileError(what + " \"" + base::ToUtf8(path) + "\": " + std::strerror(error));
 }
 
 class FileDescriptor {
@@ -103,7 +103,7 @@ void ForEachEntry(const std::wstring& folder, Visit visit) {
         if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden entries
         struct stat info {};
         if (::stat((host + "/" + name).c_str(), &info) != 0) continue;  // dangling link
-        visit(common::FromUtf8(name), S_ISDIR(info.st_mode), S_ISREG(info.st_mode));
+        visit(base::FromUtf8(name), S_ISDIR(info.st_mode), S_ISREG(info.st_mode));
     }
 }
 
@@ -146,12 +146,12 @@ bool WriterMayRun(std::uint32_t id) {
 }
 
 void RemoveLeftTemporaries(const std::string& folder, const std::string& target) {
-    const std::wstring fileName = common::FromUtf8(target.substr(target.rfind('/') + 1));
+    const std::wstring fileName = base::FromUtf8(target.substr(target.rfind('/') + 1));
     const DirHandle dir(::opendir(folder.c_str()));
     if (!dir) return;
     std::vector<std::string> left;
     while (const dirent* entry = ::readdir(dir.get())) {
-        const auto writer = TemporaryWriterOf(fileName, common::FromUtf8(entry->d_name));
+        const auto writer = TemporaryWriterOf(fileName, base::FromUtf8(entry->d_name));
         if (writer && !WriterMayRun(*writer)) left.emplace_back(entry->d_name);
     }
     for (const std::string& name : left) ::unlink((folder + "/" + name).c_str());

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "common/Text.h"
+#include "base/Text.h"
 #include "toolkit/FileSystem.h"
 
 namespace tk::headless {
@@ -55,7 +55,7 @@ std::string MappedFolder(const std::wstring& windowsPath, wchar_t drive) {
     const std::lock_guard<std::mutex> lock(MappingMutex());
     const auto found = Mappings().find(DriveKey(drive));
     if (found == Mappings().end()) {
-        throw FileError("The drive of \"" + common::ToUtf8(windowsPath) + "\" is not available.");
+        throw FileError("The drive of \"" + base::ToUtf8(windowsPath) + "\" is not available.");
     }
     return found->second;
 }
@@ -75,12 +75,12 @@ void ClearDriveMappings() {
 
 std::string HostPath(const std::wstring& windowsPath) {
     if (windowsPath.size() < 2 || !IsDriveLetter(windowsPath[0]) || windowsPath[1] != L':') {
-        throw FileError("\"" + common::ToUtf8(windowsPath) + "\" is not a full path with a drive letter.");
+        throw FileError("\"" + base::ToUtf8(windowsPath) + "\" is not a full path with a drive letter.");
     }
     std::string host = MappedFolder(windowsPath, windowsPath[0]);
     for (const std::wstring& part : Components(windowsPath)) {
         if (host.empty() || host.back() != '/') host += '/';
-        host += common::ToUtf8(part);
+        host += base::ToUtf8(part);
     }
     return host;
 }

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 
 namespace tk::win32 {
 
-using common::win32::UniqueKernelHandle;
+using base::win32::UniqueKernelHandle;
 
 std::wstring FolderOfPath(const std::wstring& programPath) {
     const std::size_t slash = programPath.find_last_of(L"\\/");

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/FormWindow.h"
 

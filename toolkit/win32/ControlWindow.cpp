@@ -1,6 +1,6 @@
 #include "toolkit/win32/ControlWindow.h"
 
-#include "common/CaseFold.h"
+#include "base/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/win32/CommonControls.h"
 #include "toolkit/win32/Dpi.h"
@@ -224,7 +224,7 @@ wchar_t AccessKeyOf(const std::wstring& caption) {
             ++i;  // "&&" is a literal ampersand
             continue;
         }
-        return common::LowerChar(caption[i + 1]);
+        return base::LowerChar(caption[i + 1]);
     }
     return 0;
 }

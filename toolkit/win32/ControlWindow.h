@@ -13,23 +13,23 @@
 #include <memory>
 #include <string>
 
-#include "common/win32/Handles.h"
-#include "toolkit/Peers.h"
+#include "base/win32/Handles.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Peers.h"
 
 namespace tk::win32 {
 
 // The handle owners the window code uses, by their short names.
-using common::win32::PaintScope;
-using common::win32::SelectScope;
-using common::win32::UniqueBitmap;
-using common::win32::UniqueBrush;
-using common::win32::UniqueFont;
-using common::win32::UniqueIcon;
-using common::win32::UniqueMemoryDc;
-using common::win32::UniquePen;
-using common::win32::UniqueWindow;
-using common::win32::WindowDc;
+using base::win32::PaintScope;
+using base::win32::SelectScope;
+using base::win32::UniqueBitmap;
+using base::win32::UniqueBrush;
+using base::win32::UniqueFont;
+using base::win32::UniqueIcon;
+using base::win32::UniqueMemoryDc;
+using base::win32::UniquePen;
+using base::win32::UniqueWindow;
+using base::win32::WindowDc;
 
 class FormWindow;
 

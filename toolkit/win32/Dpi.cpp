@@ -1,11 +1,11 @@
 #include "toolkit/win32/Dpi.h"
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 
 namespace tk::win32 {
 
-using common::win32::UniqueFont;
-using common::win32::WindowDc;
+using base::win32::UniqueFont;
+using base::win32::WindowDc;
 
 int ScreenDpi() {
     static const int dpi = [] {

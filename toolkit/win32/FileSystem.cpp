@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "common/Text.h"
-#include "common/win32/Handles.h"
+#include "base/Text.h"
+#include "base/win32/Handles.h"
 
 namespace tk::win32 {
 
@@ -18,8 +18,8 @@ using fs::TemporaryWriterOf;
 
 namespace {
 
-using common::win32::UniqueFile;
-using common::win32::UniqueFind;
+using base::win32::UniqueFile;
+using base::win32::UniqueFind;
 
 constexpr std::size_t kRoomForNames = 14;  // a folder path must leave room for an 8.3 name
 constexpr DWORD kChunk = 1u << 20;
@@ -29,16 +29,16 @@ std::string SystemMessage(DWORD error) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + common::DecimalText(error);
+    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + base::DecimalText(error);
     if (text != nullptr) ::LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
     }
-    return common::ToUtf8(message);
+    return base::ToUtf8(message);
 }
 
 [[noreturn]] void Fail(const char* what, const std::wstring& path, DWORD error = ::GetLastError()) {
-    throw FileError(std::string(what) + " \"" + common::ToUtf8(path) + "\": " + SystemMessage(error));
+    throw FileError(std::string(what) + " \"" + base::ToUtf8(path) + "\": " + SystemMessage(error));
 }
 
 // The form of `path` to hand to the system.
@@ -130,7 +130,7 @@ std::uint64_t FileTimeValue(const FILETIME& time) {
 // only inherited the number of the writer, which has ended.
 bool WriterMayRun(DWORD processId, const FILETIME& made) {
     if (processId == ::GetCurrentProcessId()) return false;  // this process writes one at a time
-    common::win32::UniqueKernelHandle process(
+    base::win32::UniqueKernelHandle process(
         ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
     if (::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;  // it has ended

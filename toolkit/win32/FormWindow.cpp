@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/CaseFold.h"
+#include "base/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
@@ -312,7 +312,7 @@ bool FormWindow::MoveFocus(bool backwards) {
 }
 
 bool FormWindow::PressAccessKey(wchar_t key) {
-    const wchar_t lower = common::LowerChar(key);
+    const wchar_t lower = base::LowerChar(key);
     const std::vector<Control*> order = TabOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
         Control* control = order[i];

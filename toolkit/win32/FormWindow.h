@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "common/win32/Handles.h"
-#include "toolkit/Peers.h"
+#include "base/win32/Handles.h"
 #include "toolkit/Form.h"
+#include "toolkit/Peers.h"
 
 namespace tk::win32 {
 
@@ -82,7 +82,7 @@ private:
     Win32Windows& system_;
     mutable HWND hwnd_ = nullptr;
     mutable bool created_ = false;  // the window was made (it may since have been destroyed)
-    mutable common::win32::UniqueBrush backBrush_;
+    mutable base::win32::UniqueBrush backBrush_;
     // Until the window is made: where it is to go (a move before then), and what is to run on
     // its handle once it exists.
     std::optional<POINT> plannedTopLeft_;

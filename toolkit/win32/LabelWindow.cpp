@@ -2,7 +2,7 @@
 // picture box's surface), so that a label in a picture box looks transparent. The window is the
 // system's own static control, only painted by us: screen readers read it as the static text it
 // is, and name the list or box that follows it by it, as they do in the system's dialogs.
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"

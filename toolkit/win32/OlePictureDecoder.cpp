@@ -9,16 +9,16 @@
 
 #include <cstring>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/win32/Decoders.h"
 
 namespace tk::win32 {
 
-using common::win32::ComPtr;
-using common::win32::SelectScope;
-using common::win32::UniqueBitmap;
-using common::win32::UniqueGlobal;
-using common::win32::UniqueMemoryDc;
+using base::win32::ComPtr;
+using base::win32::SelectScope;
+using base::win32::UniqueBitmap;
+using base::win32::UniqueGlobal;
+using base::win32::UniqueMemoryDc;
 
 namespace {
 

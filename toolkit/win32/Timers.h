@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 
 namespace tk {
 class Timer;
@@ -30,7 +30,7 @@ private:
     HWND Window();
     void Elapsed(UINT_PTR id);
 
-    common::win32::UniqueWindow window_;
+    base::win32::UniqueWindow window_;
     std::map<UINT_PTR, Timer*> timers_;
     std::map<const Timer*, UINT_PTR> ids_;
     UINT_PTR nextId_ = 1;

@@ -13,12 +13,12 @@
 
 #include <algorithm>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/win32/Decoders.h"
 
 namespace tk::win32 {
 
-using common::win32::ComPtr;
+using base::win32::ComPtr;
 
 namespace {
 

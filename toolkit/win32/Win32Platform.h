@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Timers.h"
 
@@ -37,7 +37,7 @@ private:
     void Dispatch(MSG& message);
 
     TimerHost timers_;
-    common::win32::UniqueWindow owner_;
+    base::win32::UniqueWindow owner_;
     HCURSOR pointerCursor_ = nullptr;
     bool quit_ = false;
 };

@@ -8,7 +8,7 @@
 
 namespace tk::win32 {
 
-using common::win32::UniqueKernelHandle;
+using base::win32::UniqueKernelHandle;
 namespace {
 
 // How long SendKeys with waiting waits for the keys to be taken.

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-namespace common::win32 {
+namespace base::win32 {
 
 // Owns one handle described by Traits: its Type, its "no handle" value (Invalid) and the call
 // that frees it (Close).
@@ -160,4 +160,4 @@ private:
     HGDIOBJ old_;
 };
 
-}  // namespace common::win32
+}  // namespace base::win32

@@ -1,9 +1,9 @@
 // Login name and profile folder through the system's user-name and folder queries.
-#include "common/LoginName.h"
+#include "services/LoginName.h"
 
-#include "common/Text.h"
+#include "base/Text.h"
 
-namespace common {
+namespace services {
 
 namespace {
 
@@ -20,7 +20,7 @@ std::wstring QueryUserName(WinApi& api) {
     std::wstring buffer(kUserNameBufferSize, L'\0');
     std::uint32_t size = kUserNameBufferSize;
     api.GetUserNameA(buffer, size);
-    return BeforeFirstNul(buffer);
+    return base::BeforeFirstNul(buffer);
 }
 
 }  // namespace
@@ -46,4 +46,4 @@ void GetLoginName(WinApi& api, Handle owner, std::wstring& profileDir, std::wstr
     userName = QueryUserName(api);
 }
 
-}  // namespace common
+}  // namespace services

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 
-namespace common {
+namespace services {
 
 // Where the shell of Windows 98 to XP keeps the wallpaper's path, and where Murivale records it.
 inline constexpr wchar_t kRegDesktopWallpaper[] =
@@ -26,4 +26,4 @@ inline constexpr wchar_t kRegControlPanelWallpaper[] =
 // The empty text when neither names one.
 std::wstring ReadDesktopWallpaper(WinApi& api, const std::wstring& userName);
 
-}  // namespace common
+}  // namespace services

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace common {
+namespace services {
 
 // A window, region or other handle as the system hands it out; 0 is "none".
 using Handle = std::uintptr_t;
@@ -125,4 +125,4 @@ public:
 // The real implementation on Windows. Defined only in the Windows build.
 WinApi& SystemWinApi();
 
-}  // namespace common
+}  // namespace services

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 
-namespace common {
+namespace services {
 
 // The name the chooser uses for its per-user files: the login name, or "Default" when the
 // system gives none, so the result is never empty.
@@ -16,4 +16,4 @@ void GetLoginName(WinApi& api, std::wstring& userName);
 // When the profile query writes no terminated path, both texts keep their previous contents.
 void GetLoginName(WinApi& api, Handle owner, std::wstring& profileDir, std::wstring& userName);
 
-}  // namespace common
+}  // namespace services

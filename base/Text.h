@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace common {
+namespace base {
 
 using Text = std::wstring;
 
@@ -39,4 +39,4 @@ Text DecimalText(long long value);
 // back as exactly `value`: 800 gives "800", 1366.5 gives "1366.5".
 Text ShortestDecimalText(float value);
 
-}  // namespace common
+}  // namespace base

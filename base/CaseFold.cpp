@@ -1,8 +1,8 @@
-#include "common/CaseFold.h"
+#include "base/CaseFold.h"
 
 #include <cstdint>
 
-namespace common {
+namespace base {
 namespace {
 
 #include "CaseFoldTable.inc"
@@ -30,4 +30,4 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-}  // namespace common
+}  // namespace base

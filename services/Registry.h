@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 
-namespace common {
+namespace services {
 
 // A value path taken apart. `key` may be empty (a value directly under the root).
 struct RegistryPath {
@@ -59,4 +59,4 @@ void RegDeleteValue(WinApi& api, const std::wstring& path);
 
 #pragma pop_macro("RegDeleteValue")
 
-}  // namespace common
+}  // namespace services

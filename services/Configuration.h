@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace common {
+namespace services {
 
 // Murivale's own values.
 inline constexpr wchar_t kRegFolderPath[] = L"HKEY_CURRENT_USER\\Software\\Murivale\\FolderPath";
@@ -32,4 +32,4 @@ inline std::wstring WallpaperBitmapName(const std::wstring& userName) {
 }
 inline std::wstring BaseBitmapName(const std::wstring& userName) { return userName + kBaseBitmapSuffix; }
 
-}  // namespace common
+}  // namespace services

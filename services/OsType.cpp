@@ -1,8 +1,8 @@
 // Version record -> family text. Only the platform, major and minor version, product type and
 // suite mask take part; build number and service pack never change the answer.
-#include "common/OsType.h"
+#include "services/OsType.h"
 
-namespace common {
+namespace services {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool IsWindows9xFamily(WinApi& api) {
     return false;
 }
 
-}  // namespace common
+}  // namespace services

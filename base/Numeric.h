@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-namespace common {
+namespace base {
 
 // Thrown when a value does not fit the 16-bit integer it must be stored in.
 class OverflowError : public std::range_error {
@@ -42,4 +42,4 @@ using Bool16 = std::int16_t;
 constexpr Bool16 kTrue = -1;
 constexpr Bool16 kFalse = 0;
 
-}  // namespace common
+}  // namespace base

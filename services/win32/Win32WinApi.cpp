@@ -17,14 +17,14 @@
 // <windows.h> renames RegQueryValue (a method below) to RegQueryValueW.
 #undef RegQueryValue
 
-#include "common/WinApi.h"
-#include "common/win32/Handles.h"
+#include "base/win32/Handles.h"
+#include "services/WinApi.h"
 
-namespace common {
+namespace services {
 
 namespace {
 
-using win32::UniqueHKey;
+using base::win32::UniqueHKey;
 
 // The version record is copied byte for byte to and from the system's own structure.
 static_assert(std::is_trivially_copyable_v<OsVersionInfoEx>, "version record is plain data");
@@ -247,4 +247,4 @@ WinApi& SystemWinApi() {
     return api;
 }
 
-}  // namespace common
+}  // namespace services

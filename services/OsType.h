@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "common/WinApi.h"
+#include "services/WinApi.h"
 
-namespace common {
+namespace services {
 
 // Family texts. Callers compare the result of GetOSType with these, letter for letter.
 inline constexpr wchar_t kOsWindows3x[] = L"Windows 3.x";
@@ -32,4 +32,4 @@ std::wstring GetOSType(WinApi& api);
 // queries fail the system is taken for NT, the only family that still runs the programs.
 bool IsWindows9xFamily(WinApi& api);
 
-}  // namespace common
+}  // namespace services

@@ -1,12 +1,12 @@
 // Registry access by full value path, over the WinApi registry calls. The conversion of stored
 // data to text lives here rather than in the Windows implementation so that it is the same for
 // the real registry and the in-memory one of the tests.
-#include "common/Registry.h"
+#include "services/Registry.h"
 
 
-#include "common/Text.h"
+#include "base/Text.h"
 
-namespace common {
+namespace services {
 
 namespace {
 
@@ -136,12 +136,12 @@ std::wstring RegDataToText(const RegData& data) {
             if (data.bytes.size() != 4) {
                 return L"";
             }
-            return DecimalText(static_cast<std::int32_t>(LittleEndian(data.bytes, 4)));
+            return base::DecimalText(static_cast<std::int32_t>(LittleEndian(data.bytes, 4)));
         case RegType::Qword:
             if (data.bytes.size() != 8) {
                 return L"";
             }
-            return DecimalText(static_cast<std::int64_t>(LittleEndian(data.bytes, 8)));
+            return base::DecimalText(static_cast<std::int64_t>(LittleEndian(data.bytes, 8)));
         default:
             return L"";  // lists, binary data and untyped data have no single text form
     }
@@ -199,4 +199,4 @@ void RegDeleteValue(WinApi& api, const std::wstring& path) {
     }
 }
 
-}  // namespace common
+}  // namespace services

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace common {
+namespace base {
 
 // The lower-case form of one UTF-16 code unit, as the system lower-cases it. A character beyond
 // the basic plane (one wchar_t on Linux, a surrogate pair on Windows) is returned unchanged, as
@@ -21,4 +21,4 @@ std::wstring LowerCase(std::wstring_view text);
 // True when the two texts are equal once lower-cased.
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
-}  // namespace common
+}  // namespace base

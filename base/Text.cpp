@@ -1,13 +1,13 @@
 // Text helpers. Wide strings hold UTF-16 on Windows and UTF-32 on Linux; the conversions below
 // work on code points so that both widths give the same results.
-#include "common/Text.h"
+#include "base/Text.h"
 
 #include <cmath>
 #include <cstdint>
 #include <system_error>
 #include <type_traits>
 
-namespace common {
+namespace base {
 
 namespace {
 
@@ -238,4 +238,4 @@ Text ShortestDecimalText(float value) {
 
 std::u16string Utf16Units(std::wstring_view text) { return ToUtf16Units(text); }
 
-}  // namespace common
+}  // namespace base
