@@ -3,6 +3,7 @@
 #include "selector/modMain.h"
 #include "services/WinApi.h"
 #include "toolkit/App.h"
+#include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
 
 int main() {

@@ -3,6 +3,7 @@
 #include "setup/frmConfig.h"
 #include "setup/modConfig.h"
 #include "toolkit/App.h"
+#include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
 
 int main() {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "toolkit/ByteReader.h"
-#include "toolkit/Image.h"
+#include "toolkit/Pixels.h"
 
 namespace tk {
 

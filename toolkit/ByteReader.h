@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "toolkit/Image.h"
+#include "toolkit/Pixels.h"
 
 namespace tk::detail {
 

@@ -7,6 +7,7 @@
 #include "toolkit/App.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
 
 namespace {

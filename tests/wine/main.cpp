@@ -2,6 +2,7 @@
 // Windows platform.
 #include <gtest/gtest.h>
 
+#include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
 
 int main(int argc, char** argv) {

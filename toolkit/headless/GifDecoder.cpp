@@ -3,6 +3,7 @@
 #include <array>
 
 #include "toolkit/ByteReader.h"
+#include "toolkit/Image.h"
 
 namespace tk::headless {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "toolkit/Image.h"
+#include "toolkit/Pixels.h"
 
 namespace tk::headless {
 

@@ -5,7 +5,7 @@
 #include "toolkit/win32/CommonControls.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
-#include "toolkit/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Parts.h"
 
 namespace tk::win32 {
 namespace {

@@ -1,6 +1,6 @@
 // The file operations on Windows. Paths too long for the classic limit are handed to the
 // system in their "\\?\" form, after being made full and normal (that form is taken literally).
-#include "toolkit/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Parts.h"
 
 #include "toolkit/FileSystem.h"
 

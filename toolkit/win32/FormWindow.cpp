@@ -6,7 +6,7 @@
 #include "toolkit/App.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
-#include "toolkit/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Parts.h"
 
 namespace tk::win32 {
 namespace {

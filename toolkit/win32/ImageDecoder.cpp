@@ -17,7 +17,7 @@
 #include "toolkit/Image.h"
 #include "toolkit/win32/Decoders.h"
 #include "toolkit/win32/ImageDecoder.h"
-#include "toolkit/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Parts.h"
 
 namespace tk {
 

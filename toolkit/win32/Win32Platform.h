@@ -1,100 +1,31 @@
-// The platform that shows forms as real windows and works on the system's files: the message
-// pump, timers, the program-wide mouse pointer and message boxes (Win32Windows); the program's
-// identity, the instance check, activation and keys (Win32Process); files (Win32Files); and the
-// system's picture decoders (Win32Pictures). A program's `main` makes one Win32Platform and
-// installs it (tk::PlatformScope) for its whole run.
+// The platform that shows forms as real windows and works on the system's files. A program's
+// `main` makes one Win32Platform and installs it (tk::PlatformScope) for its whole run. This
+// header needs no Windows header: the parts live in the backend (Win32Parts.h).
 #pragma once
 
-#include <windows.h>
+#include <memory>
 
-#include "base/win32/Handles.h"
-#include "toolkit/Platform.h"
-#include "toolkit/win32/Timers.h"
+namespace tk {
+struct Platform;
+}
 
 namespace tk::win32 {
 
-class Win32Windows final : public WindowSystem {
-public:
-    std::unique_ptr<FormPeer> CreateForm(Form& form) override;
-    void StartTimer(Timer& timer, int intervalMs) override;
-    void StopTimer(Timer& timer) override;
-    SizePx ScreenSize() const override;
-    int Dpi() const override;
-    Color SystemColorValue(int index) const override;
-    void SetMousePointer(int pointer) override;
-    int ShowMessageBox(const std::wstring& text, int style, const std::wstring& title,
-                       WindowHandle owner) override;
-    void DoEvents() override;
-    void RunLoop() override;
-    void Quit() override;
-
-    // The cursor to show over every window of the program; null for each window's own.
-    HCURSOR PointerCursor() const { return pointerCursor_; }
-    // A hidden top-level window that owns the forms kept out of the taskbar.
-    HWND HiddenOwner();
-
-private:
-    void Dispatch(MSG& message);
-
-    TimerHost timers_;
-    base::win32::UniqueWindow owner_;
-    HCURSOR pointerCursor_ = nullptr;
-    bool quit_ = false;
-};
-
-class Win32Process final : public ProcessServices {
-public:
-    // Keys sent with waiting to one of our own windows are handled through `windows`.
-    explicit Win32Process(WindowSystem& windows) : windows_(windows) {}
-
-    std::wstring AppPath() const override;
-    std::wstring AppTitle() const override;
-    std::wstring CommandLineTail() const override;
-    bool PreviousInstance() override;
-    bool ActivateWindow(const std::wstring& title) override;
-    void SendKeys(const std::wstring& keys, bool wait) override;
-
-private:
-    void WaitForKeys();
-
-    WindowSystem& windows_;
-};
-
-class Win32Files final : public Files {
-public:
-    std::vector<std::uint8_t> ReadFile(const std::wstring& path) override;
-    void WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) override;
-    bool FolderExists(const std::wstring& path) override;
-    bool FileExists(const std::wstring& path) override;
-    std::vector<std::wstring> ListFiles(const std::wstring& folder,
-                                        const std::wstring& patterns) override;
-    std::vector<std::wstring> ListFolders(const std::wstring& folder) override;
-};
-
-// The imaging component, or the OLE picture loader where it is missing or cannot convert
-// (SetDecoderPath, ImageDecoder.h, can force either).
-class Win32Pictures final : public PictureDecoder {
-public:
-    Picture24 Decode(const std::vector<std::uint8_t>& file, const ImageInfo& info,
-                     int reduction) override;
-};
+struct Win32Parts;
 
 class Win32Platform {
 public:
     // Also tells the system never to stop the program with a box of its own when a drive has no
     // medium or a file is not found: the program's own code answers those failures.
     Win32Platform();
+    ~Win32Platform();
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
-    const Platform& Get() const { return platform_; }
+    const Platform& Get() const;
 
 private:
-    Win32Windows windows_;
-    Win32Process process_{windows_};
-    Win32Files files_;
-    Win32Pictures pictures_;
-    Platform platform_{windows_, process_, files_, pictures_};
+    std::unique_ptr<Win32Parts> parts_;
 };
 
 }  // namespace tk::win32

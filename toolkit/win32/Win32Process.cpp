@@ -4,6 +4,7 @@
 
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/SendKeys.h"
+#include "toolkit/win32/Win32Parts.h"
 #include "toolkit/win32/Win32Platform.h"
 
 namespace tk::win32 {
@@ -54,6 +55,11 @@ Win32Platform::Win32Platform() {
     // A card reader or CD drive without a medium must not make the system ask the user (and a
     // logon run wait on that question): the folder is then simply unreadable.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    parts_ = std::make_unique<Win32Parts>();
 }
+
+Win32Platform::~Win32Platform() = default;
+
+const Platform& Win32Platform::Get() const { return parts_->platform; }
 
 }  // namespace tk::win32

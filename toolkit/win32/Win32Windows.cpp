@@ -1,4 +1,4 @@
-#include "toolkit/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Parts.h"
 
 #include <windows.h>
 
