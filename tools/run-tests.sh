@@ -158,10 +158,11 @@ else
 fi
 # The 32-bit build also runs on Windows 98 SE and Me, where nearly every W function is only a
 # stub: its libraries and the programs' own objects may call those through the dispatch layer
-# alone (tools/check-imports.py --objects names any other object that does).
+# alone (tools/check-imports.py --objects names any other object that does). Not the tests' own
+# code, nor GoogleTest (lib/).
 x86_objects() {
   local dir=${BUILD_ROOT:-$repo/build}/windows-x86
-  find "$dir" \( -path "$dir/_deps" -o -path "$dir/tests" \) -prune -o \
+  find "$dir" \( -path "$dir/_deps" -o -path "$dir/tests" -o -path "$dir/lib" \) -prune -o \
     \( -name '*.a' -o -path '*/CMakeFiles/Murivale.dir/*.obj' -o -path '*/CMakeFiles/Tessaban.dir/*.obj' \) \
     -type f -print | sort
 }
