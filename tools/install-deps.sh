@@ -2,7 +2,8 @@
 # Installs what building and testing need on a fresh Debian 12 machine, with apt-get and no
 # questions. Idempotent: packages that are already present are not fetched again.
 #
-#   compilers and build:  cmake, ninja, g++, MinGW-w64 (x64 and x86, win32 threads, windres)
+#   compilers and build:  cmake, ninja, g++, MinGW-w64 (x64 and x86, win32 threads, windres;
+#                         the x86 C compiler and nm also build and check the Windows 98 shim)
 #   tests:                GoogleTest/GoogleMock (native, and its sources for the MinGW build),
 #                         stb (image decoding in the headless toolkit)
 #   Wine test bench:      wine (64-bit, and 32-bit from Debian's i386 architecture, so that a
@@ -17,7 +18,7 @@ pkgs=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev
-  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 mingw-w64-tools
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 fonts-wine xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core
   util-linux procps python3 nsis zip unicode-data

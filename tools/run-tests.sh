@@ -2,8 +2,9 @@
 # Runs every test layer, from a fresh Debian machine if need be:
 #   1. installs what is needed (tools/install-deps.sh);
 #   2. configures and builds the presets native, native-asan, windows-x64 and windows-x86;
-#   3. holds the four shipped programs to their oldest Windows (tools/check-imports.py) and
-#      builds the release installer into dist/;
+#   3. holds the four shipped programs to their oldest Windows (tools/check-imports.py; the
+#      32-bit build's libraries and objects to the 98 dispatch rule too), builds the release
+#      installer into dist/ and the Windows 98 test shim (tests/win98);
 #   4. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
 #      in Wine for both Windows builds (the 32-bit one through WoW64);
 #   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86.
@@ -155,6 +156,24 @@ else
   skip imports "a Windows build failed"
   skip installer "a Windows build failed"
 fi
+# The 32-bit build also runs on Windows 98 SE and Me, where nearly every W function is only a
+# stub: its libraries and the programs' own objects may call those through the dispatch layer
+# alone (tools/check-imports.py --objects names any other object that does). Not the tests' own
+# code, nor GoogleTest (lib/).
+x86_objects() {
+  local dir=${BUILD_ROOT:-$repo/build}/windows-x86
+  find "$dir" \( -path "$dir/_deps" -o -path "$dir/tests" -o -path "$dir/lib" \) -prune -o \
+    \( -name '*.a' -o -path '*/CMakeFiles/Murivale.dir/*.obj' -o -path '*/CMakeFiles/Tessaban.dir/*.obj' \) \
+    -type f -print | sort
+}
+if [ -n "${ok[build-windows-x86]:-}" ]; then
+  mapfile -t objects < <(x86_objects)
+  step imports-98-objects python3 "$repo/tools/check-imports.py" --objects "${objects[@]}"
+else
+  skip imports-98-objects "the x86 build failed"
+fi
+# The Windows 98 test shim (tests/win98), which the x86 end-to-end cases attach to the programs.
+step win98-shim bash "$repo/tests/win98/build.sh"
 
 native_tests() {
   local preset
@@ -200,6 +219,15 @@ windows_tests() { # ARCH
       step "os-versions-$arch" "$repo/tests/e2e/os_versions.sh" \
         "${BUILD_ROOT:-$repo/build}/windows-$arch/tests/wine_tests.exe"
     )
+  fi
+  if [ "$arch" = x86 ]; then
+    # The shim's own checks, with and without it, in a prefix of its own (kept between runs).
+    if [ -n "${ok[win98-shim]:-}" ]; then
+      SHIM98_SCRATCH=${BUILD_ROOT:-$repo/build}/win98-selftest DISPLAY="" \
+        step win98-selftest bash "$repo/tests/win98/selftest.sh"
+    else
+      skip win98-selftest "the shim did not build"
+    fi
   fi
   if [ -n "$windows_built" ]; then
     E2E_ARTIFACTS=$repo/build/e2e-artifacts/$arch step "e2e-$arch" "$repo/tests/e2e/run-all.sh" "$repo/dist/$arch"

@@ -3,7 +3,7 @@
 #
 #   tools/wine-prefix.sh [--from BASE] DIR VERSION [DPI]
 #
-# VERSION is one of win98, win2k, winxp, win2003, win7, win10: what the prefix's programs see
+# VERSION is one of win98, winme, win2k, winxp, win2003, win7, win10: what the prefix's programs see
 # as the Windows version. DPI (for example 120 or 144) sets the screen resolution programs are
 # told about; without it they get Wine's default of 96. DIR must not exist yet or be empty.
 # WINEARCH=win32 in the environment makes a 32-bit-only prefix (a 32-bit Windows, as Windows
@@ -29,7 +29,7 @@ version=$2
 dpi=${3:-}
 
 case "$version" in
-  win98 | win2k | winxp | win2003 | win7 | win10) ;;
+  win98 | winme | win2k | winxp | win2003 | win7 | win10) ;;
   *) echo "$0: unknown Windows version '$version'" >&2; usage ;;
 esac
 if [ -n "$dpi" ] && ! [[ "$dpi" =~ ^[0-9]+$ && "$dpi" -ge 48 && "$dpi" -le 480 ]]; then
