@@ -18,6 +18,8 @@
 #undef RegQueryValue
 
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
+#include "services/Registry.h"
 #include "services/WinApi.h"
 
 namespace services {
@@ -79,7 +81,7 @@ HKEY RootKey(RegRoot root) {
 REGSAM SystemView() {
     static const REGSAM view = [] {
         using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        const HMODULE kernel = base::win32::GetModuleHandleT(L"kernel32.dll");
         const auto isWow64Process =
             kernel ? reinterpret_cast<IsWow64ProcessFn>(
                          reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")))
@@ -91,27 +93,6 @@ REGSAM SystemView() {
         return static_cast<REGSAM>(0);
     }();
     return view;
-}
-
-// The value's type and bytes from an open key; std::nullopt when it is missing or unreadable.
-// The size is asked first; a value that grows between the two calls is asked for again.
-std::optional<RegData> QueryValue(HKEY key, const std::wstring& valueName) {
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size);
-    for (int attempt = 0; attempt < 4 && status == ERROR_SUCCESS; ++attempt) {
-        std::vector<std::uint8_t> bytes(size);
-        status = ::RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
-                                    bytes.empty() ? nullptr : bytes.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            bytes.resize(size);
-            return RegData{static_cast<RegType>(type), std::move(bytes)};
-        }
-        if (status == ERROR_MORE_DATA) {
-            status = ERROR_SUCCESS;  // try again with the size just reported
-        }
-    }
-    return std::nullopt;
 }
 
 class Win32WinApi final : public WinApi {
@@ -139,7 +120,7 @@ public:
     // The call never writes past `size` characters nor past the end of the buffer.
     int GetUserNameA(std::wstring& buffer, std::uint32_t& size) override {
         DWORD capacity = static_cast<DWORD>(std::min<std::size_t>(size, buffer.size()));
-        const BOOL result = ::GetUserNameW(buffer.data(), &capacity);
+        const BOOL result = base::win32::GetUserNameT(buffer.data(), &capacity);
         size = capacity;
         return result;
     }
@@ -150,38 +131,42 @@ public:
         if (path.size() < kMaxPathChars) {
             path.resize(kMaxPathChars, L' ');
         }
-        return ::SHGetFolderPathW(AsWindow(owner), folder, reinterpret_cast<HANDLE>(token), flags,
-                                  path.data());
+        return base::win32::SHGetFolderPathT(AsWindow(owner), folder, reinterpret_cast<HANDLE>(token),
+                                             flags, path.data());
     }
 
     std::uint32_t GetWindowsDirectoryA(std::wstring& buffer, std::uint32_t size) override {
-        const auto capacity = static_cast<UINT>(std::min<std::size_t>(size, buffer.size()));
-        return ::GetWindowsDirectoryW(buffer.data(), capacity);
+        const std::wstring folder = base::win32::GetWindowsDirectoryT();
+        const auto capacity = std::min<std::size_t>(size, buffer.size());
+        if (folder.empty()) return 0;
+        if (folder.size() + 1 > capacity) return static_cast<std::uint32_t>(folder.size() + 1);
+        std::copy(folder.begin(), folder.end(), buffer.begin());
+        buffer[folder.size()] = L'\0';
+        return static_cast<std::uint32_t>(folder.size());
     }
 
     // The parameter is the wallpaper path for every action the programs use; the function takes
     // it through a writable pointer, so it gets a copy.
     int SystemParametersInfoA(std::uint32_t action, std::uint32_t uiParam,
                               const std::wstring& pvParam, std::uint32_t fWinIni) override {
-        std::wstring param = pvParam;
-        return ::SystemParametersInfoW(action, uiParam, param.data(), fWinIni);
+        return base::win32::SystemParametersInfoT(action, uiParam, pvParam, fWinIni);
     }
 
     int PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
                      std::intptr_t lParam) override {
-        return ::PostMessageW(AsWindow(window), message, wParam, lParam);
+        return base::win32::PostMessageT(AsWindow(window), message, wParam, lParam);
     }
 
     Handle FindWindowA(const std::optional<std::wstring>& className,
                        const std::optional<std::wstring>& windowName) override {
-        return AsHandle(::FindWindowW(OptionalText(className), OptionalText(windowName)));
+        return AsHandle(base::win32::FindWindowT(OptionalText(className), OptionalText(windowName)));
     }
 
     Handle FindWindowExA(Handle parent, Handle childAfter,
                          const std::optional<std::wstring>& className,
                          const std::optional<std::wstring>& windowName) override {
-        return AsHandle(::FindWindowExW(AsWindow(parent), AsWindow(childAfter),
-                                        OptionalText(className), OptionalText(windowName)));
+        return AsHandle(base::win32::FindWindowExT(AsWindow(parent), AsWindow(childAfter),
+                                                   OptionalText(className), OptionalText(windowName)));
     }
 
     Handle CreateRectRgn(int left, int top, int right, int bottom) override {
@@ -200,43 +185,43 @@ public:
     std::optional<RegData> RegQueryValue(RegRoot root, const std::wstring& key,
                                          const std::wstring& valueName) override {
         UniqueHKey opened;
-        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_QUERY_VALUE | SystemView(), opened.Put()) !=
+        if (base::win32::RegOpenKeyExT(RootKey(root), key, KEY_QUERY_VALUE | SystemView(), opened.Put()) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
-        return QueryValue(opened.Get(), valueName);
+        auto value = base::win32::RegQueryValueT(opened.Get(), valueName);
+        if (!value) return std::nullopt;
+        return RegData{static_cast<RegType>(value->type), std::move(value->bytes)};
     }
 
     bool RegSetString(RegRoot root, const std::wstring& key, const std::wstring& valueName,
                       const std::wstring& value) override {
         UniqueHKey created;
-        if (::RegCreateKeyExW(RootKey(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE | SystemView(), nullptr, created.Put(), nullptr) != ERROR_SUCCESS) {
+        if (base::win32::RegCreateKeyExT(RootKey(root), key, KEY_SET_VALUE | SystemView(), created.Put()) !=
+            ERROR_SUCCESS) {
             return false;
         }
-        const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-        return ::RegSetValueExW(created.Get(), valueName.c_str(), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(value.c_str()),
-                                bytes) == ERROR_SUCCESS;
+        return base::win32::RegSetValueT(created.Get(), valueName, REG_SZ, MakeStringData(value).bytes) ==
+               ERROR_SUCCESS;
     }
 
     bool RegRemoveValue(RegRoot root, const std::wstring& key,
                         const std::wstring& valueName) override {
         UniqueHKey opened;
-        if (::RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_SET_VALUE | SystemView(), opened.Put()) !=
+        if (base::win32::RegOpenKeyExT(RootKey(root), key, KEY_SET_VALUE | SystemView(), opened.Put()) !=
             ERROR_SUCCESS) {
             return false;
         }
-        return ::RegDeleteValueW(opened.Get(), valueName.c_str()) == ERROR_SUCCESS;
+        return base::win32::RegDeleteValueT(opened.Get(), valueName) == ERROR_SUCCESS;
     }
 
     bool FileExists(const std::wstring& path) override {
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        const DWORD attributes = base::win32::GetFileAttributesT(path);
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     bool RemoveFile(const std::wstring& path) override {
-        return ::DeleteFileW(path.c_str()) != FALSE;
+        return base::win32::DeleteFileT(path) != FALSE;
     }
 };
 

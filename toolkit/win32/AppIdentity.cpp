@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 
 namespace tk::win32 {
 
@@ -40,17 +41,7 @@ std::wstring CommandTail(const std::wstring& commandLine) {
     return commandLine.substr(i);
 }
 
-std::wstring ModulePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD got = ::GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (got == 0) return {};
-        if (got < size) return std::wstring(buffer.data(), got);
-        if (buffer.size() >= 32768) return std::wstring(buffer.data(), got);
-        buffer.resize(buffer.size() * 2);
-    }
-}
+std::wstring ModulePath() { return base::win32::GetModuleFileNameT(nullptr); }
 
 bool AnotherInstanceRuns(const std::wstring& title) {
     // The mutex is held, never released, until the process ends.
@@ -64,7 +55,7 @@ bool AnotherInstanceRuns(const std::wstring& title) {
             if (c == L'\\') c = L'_';  // a backslash would name a namespace
         }
         ::SetLastError(ERROR_SUCCESS);
-        mutex.Reset(::CreateMutexW(nullptr, FALSE, name.c_str()));
+        mutex.Reset(base::win32::CreateMutexT(nullptr, FALSE, name.c_str()));
         const DWORD error = ::GetLastError();
         // Access denied: the mutex exists, made by a copy running with other rights.
         another = error == ERROR_ALREADY_EXISTS || (!mutex && error == ERROR_ACCESS_DENIED);
@@ -86,11 +77,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
     if (process == search.ownProcess) return TRUE;
-    const int length = ::GetWindowTextLengthW(window);
-    if (length != static_cast<int>(search.title->size())) return TRUE;
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    if (text != *search.title) return TRUE;
+    if (base::win32::GetWindowTextT(window) != *search.title) return TRUE;
     search.found = window;
     return FALSE;
 }

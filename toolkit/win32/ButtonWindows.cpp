@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/FormWindow.h"
 
@@ -15,7 +16,7 @@ namespace {
 // uxtheme is looked up at run time: systems without visual styles have none.
 void UseClassicLook(HWND window) {
     using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    const HMODULE theme = ::GetModuleHandleW(L"uxtheme.dll");
+    const HMODULE theme = base::win32::GetModuleHandleT(L"uxtheme.dll");
     if (!theme) return;  // not loaded: the common controls draw without styles anyway
     const auto setTheme =
         reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(::GetProcAddress(theme, "SetWindowTheme")));
@@ -33,17 +34,14 @@ public:
         if (code == BN_CLICKED) button_.OnUserPress();  // last: may unload the form
     }
 
-    HBRUSH OnCtlColor(HDC dc) override {
-        ::SetDCBrushColor(dc, ParentBackColor());
-        return ParentBackBrush();
-    }
+    HBRUSH OnCtlColor(HDC) override { return ParentBackBrush(); }
 
 protected:
     void Refresh(Change what) override {
         if (what == Change::Caption) {
-            ::SetWindowTextW(hwnd(), button_.Caption().c_str());
+            base::win32::SetWindowTextT(hwnd(), button_.Caption());
         } else if (what == Change::Flags) {
-            ::SendMessageW(hwnd(), BM_SETSTYLE, PushStyle(), TRUE);
+            base::win32::SendMessageT(hwnd(), BM_SETSTYLE, PushStyle(), TRUE);
         }
     }
 
@@ -74,7 +72,6 @@ public:
         // scheme), on the colour of what lies behind.
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
         ::SetBkColor(dc, ParentBackColor());
-        ::SetDCBrushColor(dc, ParentBackColor());
         return ParentBackBrush();
     }
 
@@ -83,9 +80,9 @@ public:
 protected:
     void Refresh(Change what) override {
         if (what == Change::Caption) {
-            ::SetWindowTextW(hwnd(), box_.Caption().c_str());
+            base::win32::SetWindowTextT(hwnd(), box_.Caption());
         } else if (what == Change::Selection) {
-            ::SendMessageW(hwnd(), BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+            base::win32::SendMessageT(hwnd(), BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
         } else if (what == Change::Flags) {
             UpdateToolTip();
         }
@@ -108,18 +105,17 @@ private:
             tip_.Reset();
             return;
         }
-        TTTOOLINFOW info = ToolInfo();
-        info.lpszText = const_cast<wchar_t*>(text.c_str());
+        const TTTOOLINFOW info = ToolInfo();
         if (!tip_) {
-            tip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+            tip_.Reset(base::win32::CreateWindowExT(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                         form().hwnd(), nullptr, ::GetModuleHandleW(nullptr),
+                                         form().hwnd(), nullptr, base::win32::GetModuleHandleT(nullptr),
                                          nullptr));
             if (!tip_) return;
-            ::SendMessageW(tip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            base::win32::SendToolInfoT(tip_.Get(), true, info, text);
         } else {
-            ::SendMessageW(tip_.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+            base::win32::SendToolInfoT(tip_.Get(), false, info, text);
         }
     }
 

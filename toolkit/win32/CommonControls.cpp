@@ -1,3 +1,4 @@
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/CommonControls.h"
 
 #include <windows.h>
@@ -10,7 +11,7 @@ namespace {
 void LoadCommonControls() {
     // Loaded from the main thread under the process's own activation context, so the manifest's
     // version is the one found. It stays loaded until the process ends.
-    const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+    const HMODULE library = base::win32::LoadLibraryT(L"comctl32.dll");
     if (!library) return;  // the controls then come from user32 alone
     using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     using InitFn = void(WINAPI*)();

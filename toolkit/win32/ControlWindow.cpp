@@ -1,5 +1,6 @@
 #include "toolkit/win32/ControlWindow.h"
 
+#include "base/win32/WinCalls.h"
 #include "base/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/win32/CommonControls.h"
@@ -16,7 +17,7 @@ constexpr wchar_t kPeerProperty[] = L"TkControlPeer";
 constexpr wchar_t kProcProperty[] = L"TkControlProc";
 
 WNDPROC OriginalProc(HWND window) {
-    return reinterpret_cast<WNDPROC>(::GetPropW(window, kProcProperty));
+    return reinterpret_cast<WNDPROC>(base::win32::GetPropT(window, kProcProperty));
 }
 
 }  // namespace
@@ -28,14 +29,14 @@ ControlWindow::~ControlWindow() {
     if (!hwnd_) return;
     const HWND window = hwnd_;
     hwnd_ = nullptr;
-    ::RemovePropW(window, kPeerProperty);  // messages from here on go straight to the class
+    base::win32::RemovePropT(window, kPeerProperty);  // messages from here on go straight to the class
     if (::GetFocus() == window) ::SetFocus(form_.hwnd());
     ::DestroyWindow(window);
 }
 
 ControlWindow* ControlWindow::FromWindow(HWND window) {
     if (!window) return nullptr;
-    return static_cast<ControlWindow*>(::GetPropW(window, kPeerProperty));
+    return static_cast<ControlWindow*>(base::win32::GetPropT(window, kPeerProperty));
 }
 
 void ControlWindow::RegisterOwnClass(const wchar_t* windowClass, HCURSOR cursor) {
@@ -43,10 +44,10 @@ void ControlWindow::RegisterOwnClass(const wchar_t* windowClass, HCURSOR cursor)
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hInstance = base::win32::GetModuleHandleT(nullptr);
+    wc.hCursor = cursor ? cursor : base::win32::LoadCursorT(nullptr, IDC_ARROW);
     wc.lpszClassName = windowClass;
-    ::RegisterClassExW(&wc);  // fails harmlessly when already registered
+    base::win32::RegisterClassExT(wc);  // fails harmlessly when already registered
 }
 
 HWND ControlWindow::ParentWindow() const {
@@ -64,10 +65,23 @@ COLORREF ControlWindow::ParentBackColor() const {
 }
 
 HBRUSH ControlWindow::ParentBackBrush() const {
-    // The form's brush serves the form; a control in a picture box paints the box's colour
-    // with the stock DC brush.
+    // The form's brush serves the form; a control in a picture box paints the box's colour.
     if (!control_.Container()) return form_.BackBrush();
-    return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    return SolidBrush(ParentBackColor());
+}
+
+// One brush per colour, made when first asked for: the stock DC brush whose colour can be set
+// does not exist before Windows 2000. The colours are the few faces the forms use; should many
+// come, the oldest brushes go (a brush handed back for a control's colour is used at once).
+HBRUSH SolidBrush(COLORREF color) {
+    constexpr std::size_t kKept = 16;
+    static std::vector<std::pair<COLORREF, UniqueBrush>> brushes;
+    for (const auto& [kept, brush] : brushes) {
+        if (kept == color) return brush.Get();
+    }
+    if (brushes.size() >= kKept) brushes.erase(brushes.begin());
+    brushes.emplace_back(color, UniqueBrush(::CreateSolidBrush(color)));
+    return brushes.back().second.Get();
 }
 
 RECT ControlWindow::PixelRect() const {
@@ -84,15 +98,15 @@ void ControlWindow::CreateFor(const wchar_t* windowClass, const std::wstring& te
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (control_.TabStop()) style |= WS_TABSTOP;
     if (!control_.Enabled()) style |= WS_DISABLED;
-    hwnd_ = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style, r.left, r.top,
+    hwnd_ = base::win32::CreateWindowExT(exStyle, windowClass, text.c_str(), style, r.left, r.top,
                               r.right - r.left, r.bottom - r.top, ParentWindow(), nullptr,
-                              ::GetModuleHandleW(nullptr), nullptr);
+                              base::win32::GetModuleHandleT(nullptr), nullptr);
     if (!hwnd_) return;
-    ::SetPropW(hwnd_, kPeerProperty, this);
-    const auto previous = ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
+    base::win32::SetPropT(hwnd_, kPeerProperty, this);
+    const auto previous = base::win32::SetWindowLongPtrT(hwnd_, GWLP_WNDPROC,
                                               reinterpret_cast<LONG_PTR>(SubclassProc));
-    ::SetPropW(hwnd_, kProcProperty, reinterpret_cast<HANDLE>(previous));
-    ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
+    base::win32::SetPropT(hwnd_, kProcProperty, reinterpret_cast<HANDLE>(previous));
+    base::win32::SendMessageT(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
     // Each control goes below the ones registered before it.
     ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (control_.Visible()) ::ShowWindow(hwnd_, SW_SHOWNA);
@@ -104,11 +118,11 @@ LRESULT CALLBACK ControlWindow::SubclassProc(HWND window, UINT message, WPARAM w
     const WNDPROC original = OriginalProc(window);
     ControlWindow* self = FromWindow(window);
     if (message == WM_NCDESTROY) {
-        ::RemovePropW(window, kPeerProperty);
-        ::RemovePropW(window, kProcProperty);
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        base::win32::RemovePropT(window, kPeerProperty);
+        base::win32::RemovePropT(window, kProcProperty);
+        base::win32::SetWindowLongPtrT(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         if (self) self->hwnd_ = nullptr;
-        return ::CallWindowProcW(original, window, message, wParam, lParam);
+        return base::win32::CallWindowProcT(original, window, message, wParam, lParam);
     }
     LRESULT result = 0;
     bool handled = false;
@@ -119,7 +133,7 @@ LRESULT CALLBACK ControlWindow::SubclassProc(HWND window, UINT message, WPARAM w
     }
     // Nothing of the peer is touched after this: the class's own procedure may notify the
     // parent, and the model may unload the form in answer.
-    return ::CallWindowProcW(original, window, message, wParam, lParam);
+    return base::win32::CallWindowProcT(original, window, message, wParam, lParam);
 }
 
 // The toolkit's own handling of a message before the class's procedure: focus, the program's
@@ -162,9 +176,9 @@ void ControlWindow::Update(Change what) {
             ::EnableWindow(hwnd_, control_.Enabled() ? TRUE : FALSE);
             break;
         case Change::Flags: {
-            const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+            const LONG_PTR style = base::win32::GetWindowLongPtrT(hwnd_, GWL_STYLE);
             const LONG_PTR wanted = control_.TabStop() ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
-            if (wanted != style) ::SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
+            if (wanted != style) base::win32::SetWindowLongPtrT(hwnd_, GWL_STYLE, wanted);
             break;
         }
         default:

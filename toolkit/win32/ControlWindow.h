@@ -33,6 +33,9 @@ using base::win32::WindowDc;
 
 class FormWindow;
 
+// A brush of one colour, kept while the program runs (the system paints with what it is given).
+HBRUSH SolidBrush(COLORREF color);
+
 class ControlWindow : public ControlPeer {
 public:
     ControlWindow(FormWindow& form, Control& control);

@@ -1,6 +1,9 @@
 #include "toolkit/win32/Dpi.h"
 
+#include <cwchar>
+
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 
 namespace tk::win32 {
 
@@ -26,8 +29,8 @@ HFONT MessageFont() {
         face.lfWeight = FW_NORMAL;
         face.lfCharSet = DEFAULT_CHARSET;
         face.lfQuality = DEFAULT_QUALITY;
-        lstrcpynW(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
-        return UniqueFont(::CreateFontIndirectW(&face));
+        std::wcsncpy(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE - 1);
+        return UniqueFont(base::win32::CreateFontIndirectT(face));
     }();
     return font ? font.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }

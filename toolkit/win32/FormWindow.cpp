@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/win32/WinCalls.h"
 #include "base/CaseFold.h"
 #include "toolkit/App.h"
 #include "toolkit/win32/ControlWindow.h"
@@ -66,17 +67,16 @@ ATOM RegisterFormClass(BorderStyle border, WNDPROC proc) {
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hInstance = base::win32::GetModuleHandleT(nullptr);
+    wc.hCursor = base::win32::LoadCursorT(nullptr, IDC_ARROW);
     wc.lpszClassName = ClassNameFor(border);
-    return ::RegisterClassExW(&wc);
+    return base::win32::RegisterClassExT(wc);
 }
 
 bool IsFormClass(HWND window) {
-    wchar_t name[32] = {};
-    if (!::GetClassNameW(window, name, 32)) return false;
+    const std::wstring name = base::win32::GetClassNameT(window);
     for (BorderStyle border : kAllBorders) {
-        if (lstrcmpW(name, ClassNameFor(border)) == 0) return true;
+        if (name == ClassNameFor(border)) return true;
     }
     return false;
 }
@@ -121,9 +121,9 @@ HWND FormWindow::EnsureWindow() const {
     const HWND owner = style.showInTaskbar ? nullptr : system_.HiddenOwner();
 
     auto* self = const_cast<FormWindow*>(this);
-    ::CreateWindowExW(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style,
+    base::win32::CreateWindowExT(ws.exStyle, ClassNameFor(style.border), style.caption.c_str(), ws.style,
                       frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                      owner, nullptr, ::GetModuleHandleW(nullptr), self);
+                      owner, nullptr, base::win32::GetModuleHandleT(nullptr), self);
     backBrush_.Reset(::CreateSolidBrush(BackColor()));
     if (hwnd_ && style.icon && style.border != BorderStyle::None) self->ApplyIcon();
     // What waited for the window runs now, in the order it was asked for.
@@ -138,36 +138,36 @@ HWND FormWindow::EnsureWindow() const {
 FormWindow::~FormWindow() {
     if (!hwnd_) return;
     const HWND window = hwnd_;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);  // no message reaches this object any more
+    base::win32::SetWindowLongPtrT(window, GWLP_USERDATA, 0);  // no message reaches this object any more
     hwnd_ = nullptr;
     ::DestroyWindow(window);
 }
 
 void FormWindow::ApplyIcon() {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const HINSTANCE instance = base::win32::GetModuleHandleT(nullptr);
     // Shared icons belong to the system's cache: nothing to free.
-    const auto big = static_cast<HICON>(::LoadImageW(
+    const auto big = static_cast<HICON>(base::win32::LoadImageT(
         instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
         ::GetSystemMetrics(SM_CYICON), LR_SHARED));
-    const auto small = static_cast<HICON>(::LoadImageW(
+    const auto small = static_cast<HICON>(base::win32::LoadImageT(
         instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
         ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (big) ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (small) ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (big) base::win32::SendMessageT(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (small) base::win32::SendMessageT(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 COLORREF FormWindow::BackColor() const { return FaceColorRef(form_.Style().backColor); }
 
 FormWindow* FormWindow::FromWindow(HWND window) {
     if (!window || !IsFormClass(window)) return nullptr;
-    return reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return reinterpret_cast<FormWindow*>(base::win32::GetWindowLongPtrT(window, GWLP_USERDATA));
 }
 
 void FormWindow::Update(Change what) {
     if (!hwnd_) return;
     switch (what) {
         case Change::Caption:
-            ::SetWindowTextW(hwnd_, form_.Style().caption.c_str());
+            base::win32::SetWindowTextT(hwnd_, form_.Style().caption);
             break;
         case Change::Colors:
             backBrush_.Reset(::CreateSolidBrush(BackColor()));
@@ -397,20 +397,20 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* self = static_cast<FormWindow*>(create->lpCreateParams);
         self->hwnd_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        base::win32::SetWindowLongPtrT(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<FormWindow*>(base::win32::GetWindowLongPtrT(window, GWLP_USERDATA));
+    if (!self) return base::win32::DefWindowProcT(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        base::win32::SetWindowLongPtrT(window, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        return ::DefWindowProcW(window, message, wParam, lParam);
+        return base::win32::DefWindowProcT(window, message, wParam, lParam);
     }
     // What a handler lets escape is reported here and the message gets the system's default
     // answer (a paint that failed is validated, so it does not come back at once).
     LRESULT result = 0;
     if (tk::RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return result;
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return base::win32::DefWindowProcT(window, message, wParam, lParam);
 }
 
 LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -478,7 +478,7 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return base::win32::DefWindowProcT(window, message, wParam, lParam);
 }
 
 }  // namespace tk::win32

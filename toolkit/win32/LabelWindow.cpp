@@ -3,6 +3,7 @@
 // system's own static control, only painted by us: screen readers read it as the static text it
 // is, and name the list or box that follows it by it, as they do in the system's dialogs.
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
@@ -21,7 +22,7 @@ public:
 protected:
     void Refresh(Change what) override {
         if (what == Change::Caption) {
-            ::SetWindowTextW(hwnd(), label_.Caption().c_str());
+            base::win32::SetWindowTextT(hwnd(), label_.Caption());
             ::InvalidateRect(hwnd(), nullptr, FALSE);
         } else if (what == Change::Colors || what == Change::Flags || what == Change::Enabled) {
             ::InvalidateRect(hwnd(), nullptr, FALSE);
@@ -31,7 +32,7 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (message == WM_SETTEXT) {
             // The text is kept, but the static control does not paint it in its own way.
-            result = ::DefWindowProcW(hwnd(), message, wParam, lParam);
+            result = base::win32::DefWindowProcT(hwnd(), message, wParam, lParam);
             return true;
         }
         if (message == WM_ENABLE) {
@@ -69,7 +70,7 @@ private:
             case Align::Center: format |= DT_CENTER; break;
         }
         const std::wstring& text = label_.Caption();
-        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
+        base::win32::DrawTextT(dc, text, &client, format);
     }
 
     Label& label_;

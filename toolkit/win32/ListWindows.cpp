@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/ControlWindow.h"
 #include "toolkit/win32/Dpi.h"
 #include "toolkit/win32/FormWindow.h"
@@ -18,13 +19,13 @@ namespace {
 // Replaces a list box's strings without painting each step.
 template <typename Range, typename Text>
 void FillList(HWND list, const Range& items, Text text) {
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    ::SendMessageW(list, LB_INITSTORAGE, items.size(), items.size() * 32 * sizeof(wchar_t));
+    base::win32::SendMessageT(list, WM_SETREDRAW, FALSE, 0);
+    base::win32::SendMessageT(list, LB_RESETCONTENT, 0, 0);
+    base::win32::SendMessageT(list, LB_INITSTORAGE, items.size(), items.size() * 32 * sizeof(wchar_t));
     for (const auto& item : items) {
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text(item).c_str()));
+        base::win32::SendTextMessageT(list, LB_ADDSTRING, 0, text(item));
     }
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    base::win32::SendMessageT(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -38,7 +39,7 @@ public:
 
     void OnCommand(WORD code) override {
         if (code != LBN_SELCHANGE) return;
-        const auto index = static_cast<int>(::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+        const auto index = static_cast<int>(base::win32::SendMessageT(hwnd(), LB_GETCURSEL, 0, 0));
         list_.OnUserSelect(index < 0 ? -1 : index);  // last: may unload the form
     }
 
@@ -58,7 +59,7 @@ protected:
             Refresh(Change::Selection);
         } else if (what == Change::Selection && !stale_) {
             // Setting the selection this way sends no notification: nothing echoes back.
-            ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);
+            base::win32::SendMessageT(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);
         }
     }
 
@@ -76,12 +77,12 @@ public:
                       WS_VSCROLL,
                   WS_EX_CLIENTEDGE);
         if (!hwnd()) return;
-        ::SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, ItemHeight());
+        base::win32::SendMessageT(hwnd(), LB_SETITEMHEIGHT, 0, ItemHeight());
         Refresh(Change::Items);
     }
 
     void OnCommand(WORD code) override {
-        const auto index = static_cast<int>(::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+        const auto index = static_cast<int>(base::win32::SendMessageT(hwnd(), LB_GETCURSEL, 0, 0));
         if (code == LBN_SELCHANGE) {
             dir_.SetHighlighted(index);
         } else if (code == LBN_DBLCLK && index >= 0) {
@@ -117,8 +118,8 @@ public:
         SelectScope font(dc, MessageFont());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ::DrawTextW(dc, entry.label.c_str(), static_cast<int>(entry.label.size()), &text,
-                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        base::win32::DrawTextT(dc, entry.label, &text,
+                               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
         return true;
     }
@@ -131,7 +132,7 @@ protected:
             });
             Refresh(Change::Selection);
         } else if (what == Change::Selection) {
-            ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(dir_.Highlighted()), 0);
+            base::win32::SendMessageT(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(dir_.Highlighted()), 0);
         }
     }
 
@@ -148,7 +149,7 @@ private:
         WindowDc screen(nullptr);
         SelectScope font(screen.Get(), MessageFont());
         TEXTMETRICW metrics{};
-        ::GetTextMetricsW(screen.Get(), &metrics);
+        base::win32::GetTextMetricsT(screen.Get(), &metrics);
         const int icon = ::MulDiv(16, ScreenDpi(), 96);
         return std::max<int>(metrics.tmHeight, icon) + ::MulDiv(2, ScreenDpi(), 96);
     }
@@ -157,12 +158,11 @@ private:
         // The shell's own folder pictures, as any folder tree shows them.
         SHFILEINFOW info{};
         const UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
-        if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), flags)) {
+        if (base::win32::SHGetFileInfoT(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, flags)) {
             closedIcon_.Reset(info.hIcon);
         }
         info = {};
-        if (::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
-                             flags | SHGFI_OPENICON)) {
+        if (base::win32::SHGetFileInfoT(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, flags | SHGFI_OPENICON)) {
             openIcon_.Reset(info.hIcon);
         }
     }

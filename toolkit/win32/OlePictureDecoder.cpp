@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/Decoders.h"
 
 namespace tk::win32 {
@@ -50,7 +51,7 @@ SIZE BitmapSize(IPicture* picture) {
     OLE_HANDLE handle = 0;
     CheckHr(picture->get_Handle(&handle), "get_Handle");
     BITMAP bitmap{};
-    if (::GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bitmap, &bitmap) == 0) {
+    if (base::win32::GetObjectT(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bitmap, &bitmap) == 0) {
         throw PictureError("The loaded picture has no readable bitmap.");
     }
     return SIZE{bitmap.bmWidth, bitmap.bmHeight < 0 ? -bitmap.bmHeight : bitmap.bmHeight};

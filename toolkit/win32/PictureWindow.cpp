@@ -22,8 +22,7 @@ public:
 
     HBRUSH OnCtlColor(HDC dc) override {
         ::SetBkColor(dc, FaceColorRef(box_.BackColor()));
-        ::SetDCBrushColor(dc, FaceColorRef(box_.BackColor()));
-        return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+        return SolidBrush(FaceColorRef(box_.BackColor()));
     }
 
 protected:
@@ -56,8 +55,7 @@ void PaintSurfacePart(HDC dc, const PictureBox& box, POINT origin, SIZE size) {
     if (size.cx <= 0 || size.cy <= 0) return;
     const Bitmap& surface = box.Surface();
     // What the surface does not cover shows the back colour.
-    ::SetDCBrushColor(dc, FaceColorRef(box.BackColor()));
-    const auto brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    const HBRUSH brush = SolidBrush(FaceColorRef(box.BackColor()));
     const int shownW = std::max(0L, std::min<long>(size.cx, surface.width - origin.x));
     const int shownH = std::max(0L, std::min<long>(size.cy, surface.height - origin.y));
     if (shownW < size.cx) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "toolkit/win32/ControlWindow.h"
+#include "base/win32/WinCalls.h"
 #include "toolkit/win32/FormWindow.h"
 
 namespace tk::win32 {
@@ -18,7 +19,7 @@ class ProgressWindow final : public ControlWindow {
 public:
     ProgressWindow(FormWindow& form, ProgressBar& bar) : ControlWindow(form, bar), bar_(bar) {
         CreateFor(PROGRESS_CLASSW, L"", 0, 0);
-        ::SendMessageW(hwnd(), PBM_SETRANGE32, 0, kSteps);
+        base::win32::SendMessageT(hwnd(), PBM_SETRANGE32, 0, kSteps);
         Refresh(Change::Value);
     }
 
@@ -28,7 +29,7 @@ protected:
         const double span = double(bar_.Max()) - double(bar_.Min());
         const double part = span > 0 ? (double(bar_.Value()) - double(bar_.Min())) / span : 0.0;
         const auto position = static_cast<int>(std::lround(std::clamp(part, 0.0, 1.0) * kSteps));
-        ::SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        base::win32::SendMessageT(hwnd(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
     }
 
 private:

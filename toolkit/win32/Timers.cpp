@@ -1,5 +1,6 @@
 #include "toolkit/win32/Timers.h"
 
+#include "base/win32/WinCalls.h"
 #include "toolkit/App.h"
 
 #include <algorithm>
@@ -15,14 +16,14 @@ constexpr wchar_t kTimerClass[] = L"TkTimerHost";
 
 HWND TimerHost::Window() {
     if (window_) return window_.Get();
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const HINSTANCE instance = base::win32::GetModuleHandleT(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.lpszClassName = kTimerClass;
-    ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-    window_.Reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    base::win32::RegisterClassExT(wc);  // fails harmlessly when already registered
+    window_.Reset(base::win32::CreateWindowExT(0, kTimerClass, L"", 0, 0, 0, 0, 0, base::win32::MessageWindowParent(), nullptr,
                                     instance, this));
     return window_.Get();
 }
@@ -30,14 +31,14 @@ HWND TimerHost::Window() {
 LRESULT CALLBACK TimerHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
+        base::win32::SetWindowLongPtrT(window, GWLP_USERDATA,
                             reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (message == WM_TIMER) {
-        auto* host = reinterpret_cast<TimerHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* host = reinterpret_cast<TimerHost*>(base::win32::GetWindowLongPtrT(window, GWLP_USERDATA));
         if (host) tk::RunGuarded([host, wParam] { host->Elapsed(wParam); });
         return 0;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return base::win32::DefWindowProcT(window, message, wParam, lParam);
 }
 
 void TimerHost::Start(Timer& timer, int intervalMs) {

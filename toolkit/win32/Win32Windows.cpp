@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/win32/WinCalls.h"
 #include "toolkit/Form.h"
 #include "toolkit/win32/AppIdentity.h"
 #include "toolkit/win32/Dpi.h"
@@ -18,7 +19,7 @@ constexpr int kMaxMessagesPerDoEvents = 10000;
 // The hourglass is the one pointer the program sets; 0 (and anything else) lets each window show
 // its own.
 HCURSOR CursorFor(int pointer) {
-    return pointer == kPointerHourglass ? ::LoadCursorW(nullptr, IDC_WAIT) : nullptr;
+    return pointer == kPointerHourglass ? base::win32::LoadCursorT(nullptr, IDC_WAIT) : nullptr;
 }
 
 // The first visible and enabled top-level window of this thread in the order the screen stacks
@@ -71,7 +72,7 @@ void Win32Windows::SetMousePointer(int pointer) {
     } else {
         // Let the window under the pointer choose its own again.
         ::SetCursorPos(at.x, at.y);
-        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+        ::SetCursor(base::win32::LoadCursorT(nullptr, IDC_ARROW));
     }
 }
 
@@ -86,7 +87,7 @@ int Win32Windows::ShowMessageBox(const std::wstring& text, int style, const std:
     UINT flags = static_cast<UINT>(style) | MB_SETFOREGROUND;
     if (!window) flags |= MB_TASKMODAL;
     // Not every system makes an owned window topmost with its owner: ask for it.
-    if (window && (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) flags |= MB_TOPMOST;
+    if (window && (base::win32::GetWindowLongPtrT(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) flags |= MB_TOPMOST;
     return ::MessageBoxW(window, text.c_str(), title.c_str(), flags);
 }
 
@@ -96,13 +97,13 @@ void Win32Windows::Dispatch(MSG& message) {
         if (form && form->PreTranslate(message)) return;  // the form may be gone now
     }
     ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
+    base::win32::DispatchMessageT(&message);
 }
 
 void Win32Windows::DoEvents() {
     MSG message;
     for (int n = 0; n < kMaxMessagesPerDoEvents; ++n) {
-        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+        if (!base::win32::PeekMessageT(&message, PM_REMOVE)) break;
         if (message.message == WM_QUIT) {
             quit_ = true;  // the system asked us to end: the loop ends when control returns
             break;
@@ -117,7 +118,7 @@ void Win32Windows::RunLoop() {
     if (LoadedFormCount() == 0) return;
     MSG message;
     while (!quit_) {
-        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        const BOOL got = base::win32::GetMessageT(&message);
         if (got == 0 || got == -1) break;
         Dispatch(message);
     }
@@ -128,7 +129,7 @@ void Win32Windows::Quit() {
     // No WM_QUIT is posted: one left in the queue would end the next message box or loop at
     // once. The loop sees the flag when the handler that called this returns.
     quit_ = true;
-    ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+    base::win32::PostThreadMessageT(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 HWND Win32Windows::HiddenOwner() {
@@ -136,10 +137,10 @@ HWND Win32Windows::HiddenOwner() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hInstance = base::win32::GetModuleHandleT(nullptr);
     wc.lpszClassName = kOwnerClass;
-    ::RegisterClassExW(&wc);
-    owner_.Reset(::CreateWindowExW(0, kOwnerClass, TitleOfPath(ModulePath()).c_str(), WS_POPUP, 0, 0, 0, 0,
+    base::win32::RegisterClassExT(wc);
+    owner_.Reset(base::win32::CreateWindowExT(0, kOwnerClass, TitleOfPath(ModulePath()).c_str(), WS_POPUP, 0, 0, 0, 0,
                                    nullptr, nullptr, wc.hInstance, nullptr));
     return owner_.Get();
 }
