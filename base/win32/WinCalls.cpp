@@ -361,6 +361,8 @@ LRESULT DefWindowProcT(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
                      : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+WNDPROC DefaultWindowProc() { return IsWin9x() ? ::DefWindowProcA : ::DefWindowProcW; }
+
 LRESULT CallWindowProcT(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return IsWin9x() ? ::CallWindowProcA(procedure, window, message, wParam, lParam)
                      : ::CallWindowProcW(procedure, window, message, wParam, lParam);

@@ -89,6 +89,8 @@ HWND CreateWindowExT(DWORD exStyle, const wchar_t* className, const wchar_t* tit
 // message-only windows (2000 and later), none (a hidden top-level window) on 9x.
 HWND MessageWindowParent();
 LRESULT DefWindowProcT(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// DefWindowProc in the text form of this system, for a window class that needs no procedure of its own.
+WNDPROC DefaultWindowProc();
 LRESULT CallWindowProcT(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
                         LPARAM lParam);
 LONG_PTR GetWindowLongPtrT(HWND window, int index);

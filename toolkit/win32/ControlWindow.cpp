@@ -43,7 +43,7 @@ void ControlWindow::RegisterOwnClass(const wchar_t* windowClass, HCURSOR cursor)
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpfnWndProc = base::win32::DefaultWindowProc();
     wc.hInstance = base::win32::GetModuleHandleT(nullptr);
     wc.hCursor = cursor ? cursor : base::win32::LoadCursorT(nullptr, IDC_ARROW);
     wc.lpszClassName = windowClass;

@@ -1,6 +1,7 @@
 #include "toolkit/win32/Dpi.h"
 
-#include <cwchar>
+#include <algorithm>
+#include <iterator>
 
 #include "base/win32/Handles.h"
 #include "base/win32/WinCalls.h"
@@ -29,7 +30,8 @@ HFONT MessageFont() {
         face.lfWeight = FW_NORMAL;
         face.lfCharSet = DEFAULT_CHARSET;
         face.lfQuality = DEFAULT_QUALITY;
-        std::wcsncpy(face.lfFaceName, L"MS Shell Dlg", LF_FACESIZE - 1);
+        constexpr wchar_t kFace[] = L"MS Shell Dlg";
+        std::copy(std::begin(kFace), std::end(kFace), face.lfFaceName);
         return UniqueFont(base::win32::CreateFontIndirectT(face));
     }();
     return font ? font.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));

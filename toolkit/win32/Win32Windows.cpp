@@ -136,7 +136,7 @@ HWND Win32Windows::HiddenOwner() {
     if (owner_) return owner_.Get();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpfnWndProc = base::win32::DefaultWindowProc();
     wc.hInstance = base::win32::GetModuleHandleT(nullptr);
     wc.lpszClassName = kOwnerClass;
     base::win32::RegisterClassExT(wc);
