@@ -95,7 +95,14 @@ std::wstring ClassifyOS(int callResult, const OsVersionInfoEx& info) {
 std::wstring GetOSType(WinApi& api) {
     OsVersionInfoEx info{};
     info.dwOSVersionInfoSize = kExtendedRecordSize;
-    const int result = api.GetVersionExA(info);
+    int result = api.GetVersionExA(info);
+    if (result != 1) {
+        // Windows 95, 98 and Me are documented to take only the plain record: asked with the
+        // extended one they would be no system at all.
+        info = OsVersionInfoEx{};
+        info.dwOSVersionInfoSize = kPlainRecordSize;
+        result = api.GetVersionExA(info);
+    }
     return ClassifyOS(result, info);
 }
 

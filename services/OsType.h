@@ -23,7 +23,8 @@ inline constexpr wchar_t kOsServer[] = L"Windows .NET Server";
 // other than exactly 1) or the version is not one the programs know.
 std::wstring ClassifyOS(int callResult, const OsVersionInfoEx& info);
 
-// Queries the version with the extended record (156 bytes) and classifies it.
+// Queries the version with the extended record (156 bytes), or with the plain one (148 bytes)
+// where the system refuses that, and classifies the answer.
 std::wstring GetOSType(WinApi& api);
 
 // Whether the system is of the Windows 95/98/Me family (or older). Unlike GetOSType this knows

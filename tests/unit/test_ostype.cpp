@@ -121,6 +121,19 @@ TEST(OsTypeQuery, FailedQueryIsEmptyWhateverTheRecord) {
     api.SetVersion(1, 4, 10);
     api.versionResult = 0;
     EXPECT_EQ(services::GetOSType(api), L"");
+    EXPECT_EQ(api.calls, (std::vector<std::wstring>{L"GetVersionExA(156)", L"GetVersionExA(148)"}));
+}
+
+// 98 and Me as documented (the extended record refused) and as some evidence has them (taken).
+TEST(OsTypeQuery, NineXIsWin9xWhetherOrNotItTakesTheExtendedRecord) {
+    for (const bool refuses : {true, false}) {
+        for (const std::uint32_t minor : {10u, 90u}) {
+            fakes::FakeWinApi api;
+            api.SetVersion(1, 4, minor);
+            api.refuseExtendedRecord = refuses;
+            EXPECT_EQ(services::GetOSType(api), L"Win9x") << "refuses " << refuses << ", 4." << minor;
+        }
+    }
 }
 
 }  // namespace
