@@ -5,7 +5,8 @@
 #   compilers and build:  cmake, ninja, g++, MinGW-w64 (x64 and x86, win32 threads, windres;
 #                         the x86 C compiler and nm also build and check the Windows 98 shim)
 #   tests:                GoogleTest/GoogleMock (native, and its sources for the MinGW build),
-#                         stb (image decoding in the headless toolkit)
+#                         stb (image decoding in the headless toolkit), Xlib headers (the
+#                         end-to-end cases' map watcher, built with g++ when they run)
 #   Wine test bench:      wine (64-bit, and 32-bit from Debian's i386 architecture, so that a
 #                         64-bit prefix runs the 32-bit build through WoW64), Xvfb, xdotool, xdpyinfo/xwininfo/xprop (x11-utils),
 #                         xwd (x11-apps), ImageMagick and netpbm for screenshots and images,
@@ -17,7 +18,7 @@ set -euo pipefail
 pkgs=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libstb-dev
+  libstb-dev libx11-dev
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 mingw-w64-tools
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 fonts-wine xvfb xdotool x11-apps x11-utils imagemagick netpbm fonts-dejavu-core

@@ -7,7 +7,8 @@
 #      installer into dist/ and the Windows 98 test shim (tests/win98);
 #   4. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
 #      in Wine for both Windows builds (the 32-bit one through WoW64);
-#   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86.
+#   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86, both with the
+#      windows-x64 build's probe (tests/e2e/probe).
 # The Windows builds come first; then three branches run side by side: the native builds and
 # their tests (at a lower priority); the x64 build's Wine tests and end-to-end cases; the same
 # for the x86 build. Each Windows build has its own X
@@ -230,7 +231,8 @@ windows_tests() { # ARCH
     fi
   fi
   if [ -n "$windows_built" ]; then
-    E2E_ARTIFACTS=$repo/build/e2e-artifacts/$arch step "e2e-$arch" "$repo/tests/e2e/run-all.sh" "$repo/dist/$arch"
+    E2E_PROBE=${BUILD_ROOT:-$repo/build}/windows-x64/tests/e2e/probe/E2eProbe.exe \
+      E2E_ARTIFACTS=$repo/build/e2e-artifacts/$arch step "e2e-$arch" "$repo/tests/e2e/run-all.sh" "$repo/dist/$arch"
   else
     skip "e2e-$arch" "a Windows build failed"
   fi

@@ -6,8 +6,8 @@
 #   e2e_init "$@"                     # DIST dir as first argument; sets E2E_DIST, E2E_WORK, ...
 #   e2e_display 1024x768              # private Xvfb of that size
 #   e2e_prefix winxp [DPI]            # this case's own copy of a base prefix
-#   e2e_start "$E2E_DIST/Murivale.exe"
-#   win=$(e2e_wait_window "Murivale")
+#                                     # (e2e_setup VERSION: both, and windows Wine places)
+#   e2e_open Murivale "$E2E_DIST/Murivale.exe"   # starts it; sets pid and win
 #   e2e_screenshot murivale-start
 #   e2e_pass
 #
@@ -18,6 +18,7 @@
 #                     sets it); without it each case makes its own.
 #   E2E_KEEP=1        keep the case's work folder (prefix included) for inspection.
 #   E2E_TIMEOUT       default seconds for waits (default 30).
+#   E2E_PROBE         the end-to-end probe (default: the windows-x64 build's; see e2e_probe).
 
 set -uo pipefail
 
@@ -168,6 +169,30 @@ e2e_prefix() {
   e2e_log "prefix $WINEPREFIX ($*)"
 }
 
+# e2e_setup VERSION [DPI]: the usual beginning of a case: a 1024x768 screen, its own copy of
+# the prefix (e2e_prefix), and windows that Wine places itself (without a window manager, a
+# managed window waits for one each time it is hidden).
+e2e_setup() {
+  e2e_display 1024x768
+  e2e_prefix "$@"
+  e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+}
+
+# The end-to-end probe (tests/e2e/probe/E2eProbe.cpp): it reads windows as the programs see
+# them and stands in for parts of a desktop. The windows-x64 preset builds it, and its 64-bit
+# build serves the x86 programs too; E2E_PROBE names another build of it.
+E2E_PROBE=${E2E_PROBE:-$E2E_REPO/build/windows-x64/tests/e2e/probe/E2eProbe.exe}
+# e2e_need_probe: fails the case, saying how to build it, when there is no probe.
+e2e_need_probe() {
+  [ -f "$E2E_PROBE" ] || e2e_fail "no end-to-end probe at $E2E_PROBE: build the windows-x64" \
+    "preset (cmake --preset windows-x64 && cmake --build --preset windows-x64), or set E2E_PROBE"
+}
+# e2e_probe COMMAND [ARGS...]: runs the probe to its end (20 s at most) and prints what it says.
+e2e_probe() {
+  e2e_need_probe
+  timeout 20 "$(e2e_loader "$E2E_PROBE")" "$E2E_PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
+
 # e2e_corpus: sets E2E_CORPUS_DIR to the shared image corpus, the folder MURIVALE_CORPUS names or
 # else shared/corpus beside the checkout's folder; skips the case, saying how to provide it, when
 # there is none.
@@ -285,6 +310,19 @@ e2e_wait_window() {
   E2E_WINDOW=$(timeout "${2:-$E2E_TIMEOUT}" xdotool search --sync --onlyvisible --name "$(e2e_title_regex "$1")" 2>/dev/null | head -n 1)
   [ -n "$E2E_WINDOW" ] || e2e_fail "no window titled '$1' appeared within ${2:-$E2E_TIMEOUT} s"
   e2e_log "window '$1' is $E2E_WINDOW"
+}
+
+# e2e_open [-t SECONDS] TITLE PROGRAM [ARGS...]: starts PROGRAM (e2e_start) and waits for its
+# window TITLE (up to SECONDS, default E2E_TIMEOUT); sets pid to the process, win to the window.
+e2e_open() {
+  local limit=$E2E_TIMEOUT title
+  if [ "$1" == -t ]; then limit=$2; shift 2; fi
+  title=$1
+  shift
+  e2e_start "$@"
+  pid=$E2E_LAST_PID
+  e2e_wait_window "$title" "$limit"
+  win=$E2E_WINDOW
 }
 
 # e2e_wait_process_window PID [TIMEOUT]: waits until the program started as PID shows a

@@ -24,21 +24,35 @@ reg_import() {
     e2e_fail "registry import failed: $(cat "$file")"
 }
 
-# find_fake_desktop: the path of the stand-in desktop program, building it when no build has it.
-find_fake_desktop() {
-  local candidate
-  for candidate in "${FAKE_DESKTOP:-}" "$E2E_DIST/FakeDesktop.exe" \
-                   $(ls -t "$E2E_REPO"/build/*/tests/e2e/fake_desktop/FakeDesktop.exe 2>/dev/null); do
-    [ -n "$candidate" ] && [ -f "$candidate" ] && { echo "$candidate"; return 0; }
-  done
-  command -v x86_64-w64-mingw32-g++-posix >/dev/null || return 1
-  x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -static -municode \
-    -o "$E2E_WORK/FakeDesktop.exe" "$E2E_LIB_DIR/fake_desktop/FakeDesktop.cpp" >&2 || return 1
-  echo "$E2E_WORK/FakeDesktop.exe"
+# configure FOLDER [no-wallpaper]: Murivale's configuration for the pictures in FOLDER (a Unix
+# path), with the case's base bitmap ($base) and no current picture; with no-wallpaper, the
+# desktop has no wallpaper either.
+configure() {
+  local clear=""
+  [ "${2:-}" == no-wallpaper ] &&
+    clear=$(printf '[%s]\n"Wallpaper"=""\n\n' "$(reg_section "$DESKTOP_KEY")" "$(reg_section "$SHELL_WALLPAPER_KEY")")
+  reg_import <<EOF
+[$(reg_section "$MURIVALE_KEY")]
+"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
+"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
+"CurrentFile"=""
+
+$clear
+EOF
 }
 
-# probe: the window order, foreground window and control texts, as the stand-in desktop reads them.
-probe() { timeout 20 wine "$fake_desktop" --probe </dev/null 2>/dev/null | tr -d '\r'; }
+# probe: the window order, foreground window and control texts (e2e_probe windows).
+probe() { e2e_probe windows; }
+
+# start_by_hand [SECONDS]: starts Murivale without arguments and waits until the choice window
+# shows its buttons (up to SECONDS for each, by default as e2e_open and wait_buttons_back do);
+# sets pid, choice and the client area's corner client_x, client_y.
+start_by_hand() {
+  e2e_open ${1:+-t "$1"} Murivale "$exe"
+  choice=$win
+  choice_client "$choice"
+  wait_buttons_back "${1:-20}"
+}
 
 # find_map_watcher: the path of the X map watcher (tests/e2e/map_watcher), built on first use.
 find_map_watcher() {

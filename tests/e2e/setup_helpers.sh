@@ -2,103 +2,52 @@
 # e2e_init.
 
 SETUP_TITLE="Tessaban - Setup Program for Murivale"
-# setup_prefix VERSION: the case's prefix, with windows that Wine places itself (without a
-# window manager, a managed window waits for one each time it is hidden).
-setup_prefix() {
-  e2e_prefix "$1"
-  e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+
+# setup_begin VERSION FOLDER: the beginning of a setup case: the user ann, a prefix of VERSION
+# (e2e_setup) and both programs in FOLDER (a C:\ path), without bitmaps of earlier runs. Sets
+# drive_c, program_folder (FOLDER) and programs (its Unix path).
+setup_begin() {
+  export USER=ann
+  e2e_need_probe
+  e2e_setup "$1"
+  drive_c=$(e2e_drive_c)
+  program_folder=$2
+  programs=$drive_c/${2#C:\\}
+  programs=${programs//\\//}
+  mkdir -p "$programs" || e2e_fail "cannot make $programs"
+  cp "$E2E_DIST/Murivale.exe" "$E2E_DIST/Tessaban.exe" "$programs/" || e2e_fail "cannot copy the programs"
 }
 
-# install_programs UNIX_FOLDER: both programs in one folder, without bitmaps of earlier runs.
-install_programs() {
-  mkdir -p "$1" || e2e_fail "cannot make $1"
-  cp "$E2E_DIST/Murivale.exe" "$E2E_DIST/Tessaban.exe" "$1/" || e2e_fail "cannot copy the programs"
+# setup_open: starts Tessaban and waits until its window shows an image count; sets pid and win.
+setup_open() {
+  e2e_open "$SETUP_TITLE" "$programs/Tessaban.exe"
+  wait_for "the image count" eval 'test -n "$(image_count)"'
 }
 
-# xdotool sees window titles only. This small Windows helper, built with the same MinGW compiler
-# as the programs, lists the controls of a window as the user sees them (class, text, screen
-# rectangle, visibility, check state, list entries, focus), and can start the logon entry
-# exactly as stored, the way the system does at logon.
-probe_build() {
-  PROBE=$E2E_WORK/probe.exe
-  command -v x86_64-w64-mingw32-gcc >/dev/null ||
-    e2e_fail "x86_64-w64-mingw32-gcc is needed to build the window probe (tools/install-deps.sh)"
-  cat >"$E2E_WORK/probe.c" <<'EOF'
-#include <windows.h>
-#include <stdio.h>
-static HWND focus;
-static void put(const wchar_t *w) {
-    static char buf[65536];
-    if (WideCharToMultiByte(CP_UTF8, 0, w, -1, buf, sizeof buf, 0, 0) <= 0) buf[0] = 0;
-    for (char *p = buf; *p; ++p) {
-        if (*p == '\n') fputs("\\n", stdout);
-        else if (*p != '\r') putchar(*p == '\t' ? ' ' : *p);
-    }
+# logon_run PICTURES: starts the logon entry exactly as stored, the way the system does at logon,
+# in a Wine desktop; it must end with 0 and leave the program's bitmap as the wallpaper, and
+# CurrentFile must name one of the samples in PICTURES (a C:\ folder). Sets current to
+# CurrentFile and chosen to that sample's name.
+logon_run() {
+  local t0=$SECONDS wallpaper="$program_folder\\${USER}${WALLPAPER_SUFFIX}"
+  e2e_start_desktop 1024x768 "$E2E_PROBE" runlogon "${RUN_KEY#HKCU\\}" "$RUN_VALUE"
+  e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
+  e2e_log "the logon run took $((SECONDS - t0)) s"
+  assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
+  wineserver -w >/dev/null 2>&1
+  assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper"
+  assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper "$wallpaper"
+  current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
+  chosen=${current#"$1\\"}
+  [ "$chosen" != "$current" ] && [[ " ${samples[*]} " == *" $chosen "* ]] ||
+    e2e_fail "CurrentFile after the logon run names no picture of the folder: '$current'"
+  e2e_log "the logon run chose $chosen"
 }
-static BOOL CALLBACK control(HWND h, LPARAM top) {
-    wchar_t cls[64], text[4096] = L"";
-    RECT r;
-    if (GetParent(h) != (HWND)top) return TRUE;
-    GetClassNameW(h, cls, 64);
-    SendMessageW(h, WM_GETTEXT, 4096, (LPARAM)text);
-    GetWindowRect(h, &r);
-    put(cls); putchar('\t'); put(text);
-    printf("\t%ld,%ld,%ld,%ld\t%s", r.left, r.top, r.right - r.left, r.bottom - r.top,
-           IsWindowVisible(h) ? "visible" : "hidden");
-    if (!lstrcmpiW(cls, L"Button"))
-        printf("\t%s", SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
-    if (!lstrcmpiW(cls, L"ListBox")) {
-        LRESULT n = SendMessageW(h, LB_GETCOUNT, 0, 0);
-        RECT item = {0};
-        SendMessageW(h, LB_GETITEMRECT, 0, (LPARAM)&item);
-        MapWindowPoints(h, NULL, (POINT *)&item, 2);
-        printf("\tsel=%d\trows=%ld,%ld,%ld\t", (int)SendMessageW(h, LB_GETCURSEL, 0, 0),
-               item.left, item.top, item.bottom - item.top);
-        for (LRESULT i = 0; i < n; ++i) {
-            text[0] = 0;
-            if (SendMessageW(h, LB_GETTEXTLEN, i, 0) < 4096) SendMessageW(h, LB_GETTEXT, i, (LPARAM)text);
-            if (i) putchar('|');
-            put(text);
-        }
-    }
-    if (h == focus) fputs("\tfocused", stdout);
-    putchar('\n');
-    return TRUE;
-}
-int wmain(int argc, wchar_t **argv) {
-    if (argc == 4 && !lstrcmpW(argv[1], L"runlogon")) {
-        wchar_t command[4096];
-        DWORD size = sizeof command, code = 1;
-        STARTUPINFOW si = {sizeof si};
-        PROCESS_INFORMATION pi;
-        if (RegGetValueW(HKEY_CURRENT_USER, argv[2], argv[3], RRF_RT_REG_SZ, NULL, command, &size))
-            return 3;
-        if (!CreateProcessW(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
-            printf("cannot start: error %lu\n", GetLastError());
-            return 4;
-        }
-        WaitForSingleObject(pi.hProcess, 120000);
-        GetExitCodeProcess(pi.hProcess, &code);
-        printf("exit %lu\n", code);
-        return 0;
-    }
-    if (argc != 2) return 2;
-    HWND top = FindWindowW(NULL, argv[1]);
-    if (!top) return 1;
-    GUITHREADINFO gui = {sizeof gui};
-    GetGUIThreadInfo(GetWindowThreadProcessId(top, NULL), &gui);
-    focus = gui.hwndFocus;
-    printf("window\t%s\n", gui.hwndActive == top ? "active" : "inactive");
-    EnumChildWindows(top, control, (LPARAM)top);
-    return 0;
-}
-EOF
-  x86_64-w64-mingw32-gcc -municode -O1 -s -o "$PROBE" "$E2E_WORK/probe.c" \
-    >"$E2E_OUT/probe-build.log" 2>&1 || e2e_fail "cannot build the window probe (probe-build.log)"
-}
-probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
-# The setup window's controls, one line each (see probe_build); fails when the window is gone.
+# probe TITLE: the controls of the window TITLE as the user sees them (e2e_probe controls).
+probe() { e2e_probe controls "$@"; }
+
+# The setup window's controls, one line each (see probe); fails when the window is gone.
 setup_controls() {
   local out
   out=$(probe "$SETUP_TITLE")

@@ -23,10 +23,7 @@ assert_file "$demo" "toolkit demo"
 e2e_display 1024x768
 e2e_prefix winxp
 
-e2e_start "$demo"
-pid=$E2E_LAST_PID
-e2e_wait_window "Toolkit demo"
-win=$E2E_WINDOW
+e2e_open "Toolkit demo" "$demo"
 
 # demo_geometry: the window's X, Y, WIDTH, HEIGHT and its client area's corner client_x,
 # client_y; the client area ends where the frame of the window ends.

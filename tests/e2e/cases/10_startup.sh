@@ -5,9 +5,10 @@
 # and a picture folder whose hidden files, system files and subfolders stay out of the
 # catalogue.
 #
-# The window manager's own stacking order and foreground window are read with FakeDesktop.exe
-# --probe (tests/e2e/fake_desktop): Wine's X11 driver does not keep topmost windows above
-# later ones on the X server, so a screenshot alone cannot tell whether a window is topmost.
+# The window manager's own stacking order and foreground window are read with the end-to-end
+# probe ("E2eProbe.exe windows", tests/e2e/probe): Wine's X11 driver does not keep topmost
+# windows above later ones on the X server, so a screenshot alone cannot tell whether a window
+# is topmost.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
@@ -17,23 +18,6 @@ set_version() {
   reg_import <<EOF
 [HKEY_CURRENT_USER\\Software\\Wine]
 "Version"="$1"
-EOF
-}
-
-# configure FOLDER: Murivale's configuration for the pictures in FOLDER (a Unix path), with the
-# base bitmap of this case and no wallpaper.
-configure() {
-  reg_import <<EOF
-[$(reg_section "$MURIVALE_KEY")]
-"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
-"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
-"CurrentFile"=""
-
-[$(reg_section "$DESKTOP_KEY")]
-"Wallpaper"=""
-
-[$(reg_section "$SHELL_WALLPAPER_KEY")]
-"Wallpaper"=""
 EOF
 }
 
@@ -85,13 +69,8 @@ cover_painted() {
 
 # --- Set-up ------------------------------------------------------------------------------------
 
-e2e_display 1024x768
-e2e_prefix winxp
-reg_import <<'EOF'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-EOF
-fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
+e2e_need_probe
+e2e_setup winxp
 
 drive_c=$(e2e_drive_c)
 pictures=$drive_c/pictures
@@ -99,7 +78,7 @@ mkdir -p "$pictures"
 cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/stripes.gif" "$pictures/"
 base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
-configure "$pictures"
+configure "$pictures" no-wallpaper
 
 # --- Windows versions -------------------------------------------------------------------------
 # Refused: a stop message "Invalid Operating System" titled "Error"; Enter ends the program
@@ -136,7 +115,7 @@ done
 # --- Missing configuration ----------------------------------------------------------------------
 # Either value missing: "Configuration not found!" (no icon), then the program ends.
 for missing in BaseFile FolderPath; do
-  configure "$pictures"
+  configure "$pictures" no-wallpaper
   e2e_reg_delete "$MURIVALE_KEY" "$missing"
   e2e_start "$exe"
   pid=$E2E_LAST_PID
@@ -145,14 +124,12 @@ for missing in BaseFile FolderPath; do
     e2e_fail "the message for a missing $missing shows an icon"
   dismiss_error "$pid"
 done
-configure "$pictures"
+configure "$pictures" no-wallpaper
 
 # --- Start by hand: centred and topmost ----------------------------------------------------------
 rm -f "$bitmap"
-e2e_start "$exe"
-first_pid=$E2E_LAST_PID
-e2e_wait_window "Murivale"
-choice=$E2E_WINDOW
+e2e_open Murivale "$exe"
+first_pid=$pid choice=$win
 wait_choice_painted
 e2e_screenshot choice-window
 read -r x y w h <<<"$(e2e_window_geometry "$choice")"
@@ -162,10 +139,8 @@ dx=$((2 * x + w - 1024)); dy=$((2 * y + h - 768))
   e2e_fail "choice window at ${x},${y} size ${w}x${h} is not centred on 1024x768"
 
 # An ordinary window that takes the foreground afterwards stays behind the choice window.
-e2e_start "$fake_desktop" --cover
-cover_pid=$E2E_LAST_PID
-e2e_wait_window "Cover"
-cover=$E2E_WINDOW
+e2e_open Cover "$E2E_PROBE" cover
+cover_pid=$pid cover=$win
 # The cover shows itself, then raises itself and takes the foreground: the order is read once
 # the probe sees it in the foreground and the screen shows it.
 e2e_wait_until 30 "the cover window takes the foreground" cover_in_foreground
@@ -218,17 +193,13 @@ printf '%s\n' "$attributes" | grep -Eq '^[A-Z ]*H[A-Z ]*[A-Z]:.*zz-hidden.jpg' |
   e2e_fail "could not mark zz-hidden.jpg hidden: $attributes"
 printf '%s\n' "$attributes" | grep -Eq '^[A-Z ]*S[A-Z ]*[A-Z]:.*zz-system.jpg' ||
   e2e_fail "could not mark zz-system.jpg as a system file: $attributes"
-configure "$folder"
+configure "$folder" no-wallpaper
 
-e2e_start "$exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "Murivale"
-choice=$E2E_WINDOW
-read -r x y w h <<<"$(e2e_window_geometry "$choice")"
-# "Select Custom Background" is the third button: 1080 twips down in a client area that ends
-# 3 pixels above the window's bottom edge; the buttons are 2175 twips wide from 120.
-border=$(((w - 161) / 2))
-client_x=$((x + border)); client_y=$((y + h - 137 - border))
+e2e_open Murivale "$exe"
+choice=$win
+# "Select Custom Background" is the third button: 1080 twips down in the client area; the
+# buttons are 2175 twips wide from 120.
+choice_client "$choice"
 e2e_click $((client_x + 80)) $((client_y + 72 + 12))
 # The browser is the bigger of the two windows titled Murivale.
 for ((n = 0; n < 50; n++)); do

@@ -8,22 +8,6 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-# configure FOLDER [CURRENT]: the configuration for FOLDER (a Unix path); no wallpaper.
-configure() {
-  reg_import <<EOF
-[$(reg_section "$MURIVALE_KEY")]
-"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
-"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
-"CurrentFile"=""
-
-[$(reg_section "$DESKTOP_KEY")]
-"Wallpaper"=""
-
-[$(reg_section "$SHELL_WALLPAPER_KEY")]
-"Wallpaper"=""
-EOF
-}
-
 current_file() { e2e_reg_query "$MURIVALE_KEY" CurrentFile; }
 
 # bmp_size FILE: prints "WIDTH HEIGHT" of a well-formed Windows bitmap file (magic "BM", the
@@ -99,17 +83,6 @@ assert_applied() {
   e2e_log "screenshot $shot"
 }
 
-# start_by_hand: starts Murivale without arguments and waits until the choice window shows its
-# buttons; sets pid, choice and the client area's corner client_x, client_y.
-start_by_hand() {
-  e2e_start "$exe"
-  pid=$E2E_LAST_PID
-  e2e_wait_window "Murivale"
-  choice=$E2E_WINDOW
-  choice_client "$choice"
-  wait_buttons_back
-}
-
 # click_button N: the Nth button of the choice window, from 0 (Random) to 3 (Keep Current).
 click_button() { e2e_click $((client_x + 80)) $((client_y + 8 + 32 * $1 + 12)); }
 
@@ -163,20 +136,16 @@ dismiss_message() {
 
 # --- Set-up ------------------------------------------------------------------------------------
 
-e2e_display 1024x768
-e2e_prefix winxp
+e2e_need_probe
+e2e_setup winxp
 # Every program of the prefix runs in one 1024x768 Wine desktop, which paints the wallpaper.
 reg_import <<'EOF'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="shell"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "shell"="1024x768"
 EOF
-fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
 wine explorer /desktop=shell,1024x768 </dev/null >"$E2E_OUT/desktop.log" 2>&1 &
 E2E_PIDS+=("$!")
 e2e_wait_window "shell - Wine desktop"
@@ -190,7 +159,7 @@ samples=$drive_c/samples
 mkdir -p "$samples"
 cp "$E2E_REPO"/samples/*.jpg "$E2E_REPO"/samples/*.jpeg "$E2E_REPO"/samples/*.gif \
   "$E2E_REPO"/samples/*.bmp "$E2E_REPO"/samples/*.dib "$samples/"
-configure "$samples"
+configure "$samples" no-wallpaper
 screen_mark
 e2e_run "$exe" /p %1
 assert_eq 0 "$?" "exit code of the logon run"
@@ -204,7 +173,7 @@ e2e_log "the logon run chose $name"
 two=$drive_c/two
 mkdir -p "$two"
 cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/stripes.gif" "$two/"
-configure "$two"
+configure "$two" no-wallpaper
 start_by_hand
 e2e_keys "$choice" Return           # "Use Random Background" is the default button
 first=$(wait_current_change "") || e2e_fail "the first random choice changed nothing"
@@ -245,7 +214,7 @@ mixed=$drive_c/mixed
 mkdir -p "$mixed"
 convert -size 320x240 xc:'#2080ff' -type TrueColor "BMP3:$mixed/good.bmp"
 head -c 4000 /dev/urandom >"$mixed/bad.jpg"
-configure "$mixed"
+configure "$mixed" no-wallpaper
 start_by_hand
 check_bad_message() { # BEFORE: the message is up, names bad.jpg, and CurrentFile is BEFORE
   local windows

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The black cover of an HTML-rendered desktop. Wine has no such desktop, so FakeDesktop.exe
-# (tests/e2e/fake_desktop) stands in for it: a "Progman" window whose view holds an
-# "Internet Explorer_Server" and a "SysListView32" that logs the key presses it receives.
+# The black cover of an HTML-rendered desktop. Wine has no such desktop, so the end-to-end
+# probe ("E2eProbe.exe desktop", tests/e2e/probe) stands in for it: a "Progman" window whose
+# view holds an "Internet Explorer_Server" and a "SysListView32" that logs the key presses it
+# receives.
 # "Use Random Background" then covers the screen in black behind the choice window for about
 # 750 ms while the desktop is asked to refresh (one F5 press per change), and gives the buttons
 # back; "Use Default Background" refreshes without a cover and ends the program.
@@ -9,21 +10,13 @@
 e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../murivale_helpers.sh"
 
-configure() { # FOLDER
-  reg_import <<EOF
-[$(reg_section "$MURIVALE_KEY")]
-"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
-"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
-"CurrentFile"=""
-EOF
-}
 current_file() { e2e_reg_query "$MURIVALE_KEY" CurrentFile; }
 
 # corner_colour: the colour of the screen's top-left corner, "R,G,B".
 corner_colour() {
   xwd -root -silent 2>/dev/null | convert xwd:- -crop 1x1+20+20 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:
 }
-desktop_colour="58,110,165"   # FakeDesktop's
+desktop_colour="58,110,165"   # the probe's
 
 # keydowns: the number of key presses the desktop's icon view has received.
 keydowns() { grep -c '^WM_KEYDOWN' "$log" 2>/dev/null; }
@@ -72,15 +65,10 @@ window topmost=0 rect=0,0,1024,768 title=" "$during" "$what: front windows durin
 
 # --- Set-up ------------------------------------------------------------------------------------
 
-e2e_display 1024x768
-e2e_prefix winxp
+e2e_need_probe
 # No Wine desktop: Wine has no "Progman" window of its own then, so the stand-in is the one
 # found.
-reg_import <<'EOF'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-EOF
-fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
+e2e_setup winxp
 drive_c=$(e2e_drive_c)
 base=$drive_c/base.bmp
 convert -size 320x240 xc:'#ff8000' -type TrueColor "BMP3:$base"
@@ -91,7 +79,7 @@ configure "$pictures"
 
 log=$E2E_WORK/desktop-keys.log
 : >"$log"
-e2e_start "$fake_desktop" "$(e2e_win_path "$log")"
+e2e_start "$E2E_PROBE" desktop "$(e2e_win_path "$log")"
 for ((n = 0; n < 100; n++)); do
   grep -q '^ready' "$log" && break
   sleep 0.1
@@ -101,12 +89,7 @@ probe | grep -q '^Progman=0*[1-9a-f]' || e2e_fail "FindWindow does not find the 
 assert_eq "$desktop_colour" "$(corner_colour)" "desktop colour before Murivale starts"
 
 # --- Random choices on an HTML desktop ------------------------------------------------------------
-e2e_start "$exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "Murivale"
-choice=$E2E_WINDOW
-choice_client "$choice"
-wait_buttons_back
+start_by_hand
 assert_eq 0 "$(keydowns)" "key presses before any choice"
 random_cycle Return first-random
 # The buttons are back with the focus on "Use Random Background": Space presses it.

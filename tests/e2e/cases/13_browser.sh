@@ -71,13 +71,8 @@ near() { # A B TOLERANCE
 
 # --- Set-up ------------------------------------------------------------------------------------
 
-e2e_display 1024x768
-e2e_prefix winxp
-reg_import <<'EOF'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-EOF
-fake_desktop=$(find_fake_desktop) || e2e_fail "FakeDesktop.exe is not built and cannot be compiled"
+e2e_need_probe
+e2e_setup winxp
 drive_c=$(e2e_drive_c)
 base=$drive_c/base.bmp
 convert -size 64x48 xc:'#ff8000' -type TrueColor "BMP3:$base"
@@ -101,12 +96,7 @@ reg_import <<EOF
 "Wallpaper"=$(reg_sz "$(e2e_win_path "$bitmap")")
 EOF
 
-e2e_start "$exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "Murivale"
-choice=$E2E_WINDOW
-choice_client "$choice"
-wait_buttons_back
+start_by_hand
 
 # --- Opening: the wallpaper in force is selected and previewed ----------------------------------
 e2e_click $((client_x + 80)) $((client_y + 8 + 64 + 12))   # "Select Custom Background"

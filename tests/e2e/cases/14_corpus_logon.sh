@@ -18,12 +18,7 @@ fi
 e2e_corpus
 corpus=$E2E_CORPUS_DIR
 
-e2e_display 1024x768
-e2e_prefix winxp
-reg_import <<'EOF'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-EOF
+e2e_setup winxp
 # One server for all the runs.
 wineserver -p </dev/null >/dev/null 2>&1
 

@@ -15,12 +15,8 @@ fi
 e2e_corpus
 corpus=$E2E_CORPUS_DIR
 
-e2e_display 1024x768
-e2e_prefix winxp
-reg_import <<'EOF2'
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-EOF2
+e2e_need_probe
+e2e_setup winxp
 
 drive_c=$(e2e_drive_c)
 pictures=$drive_c/corpus
@@ -40,55 +36,11 @@ reg_import <<EOF2
 "BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
 EOF2
 
-# The list of the visible picture browser (the visible window titled Murivale that holds a
-# list box), as a small Windows helper reads it: for every line on its input it answers
-# "COUNT SELECTED LOADING" (LOADING 1 while the browser shows "loading..."), "busy" when the
-# browser does not answer within half a second, "none" when no browser is shown. It runs for
-# the whole case (list_start), so that asking costs no program start.
+# The list of the visible picture browser, as the probe reads it ("E2eProbe.exe list": for every
+# line on its input it answers "COUNT SELECTED LOADING", busy or none). It runs for the whole
+# case (list_start), so that asking costs no program start.
 list_start() {
-  local exe=$E2E_WORK/list_probe.exe
-  cat >"$E2E_WORK/list_probe.c" <<'EOF2'
-#include <windows.h>
-#include <stdio.h>
-static HWND list;
-static int loading;
-static BOOL CALLBACK child(HWND h, LPARAM unused) {
-    wchar_t cls[32], text[32];
-    if (!IsWindowVisible(h)) return TRUE;
-    GetClassNameW(h, cls, 32);
-    if (!lstrcmpiW(cls, L"ListBox")) list = h;
-    if (!lstrcmpiW(cls, L"Static") && GetWindowTextW(h, text, 32) && !lstrcmpW(text, L"loading...")) loading = 1;
-    return TRUE;
-}
-static BOOL CALLBACK top(HWND h, LPARAM unused) {
-    wchar_t title[64];
-    if (!IsWindowVisible(h) || !GetWindowTextW(h, title, 64) || lstrcmpW(title, L"Murivale")) return TRUE;
-    loading = 0;
-    EnumChildWindows(h, child, 0);
-    return list == NULL;
-}
-int main(void) {
-    char line[64];
-    while (fgets(line, sizeof line, stdin)) {
-        DWORD_PTR count = 0, selected = 0;
-        list = NULL;
-        EnumWindows(top, 0);
-        if (!list) {
-            puts("none");
-        } else if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 500, &count) ||
-                   !SendMessageTimeoutW(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 500, &selected)) {
-            puts("busy");
-        } else {
-            printf("%d %d %d\n", (int)count, (int)selected, loading);
-        }
-        fflush(stdout);
-    }
-    return 0;
-}
-EOF2
-  x86_64-w64-mingw32-gcc -O1 -s -o "$exe" "$E2E_WORK/list_probe.c" >"$E2E_OUT/list-probe-build.log" 2>&1 ||
-    e2e_fail "cannot build the list probe (list-probe-build.log)"
-  coproc LISTP { "$(e2e_loader "$exe")" "$exe" 2>/dev/null; }
+  coproc LISTP { "$(e2e_loader "$E2E_PROBE")" "$E2E_PROBE" list 2>/dev/null; }
   list_pid=$LISTP_PID
   exec {list_out}<&"${LISTP[0]}" {list_in}>&"${LISTP[1]}"
   eval "exec ${LISTP[0]}<&- ${LISTP[1]}>&-"
@@ -107,12 +59,7 @@ list_done_at() {
   [[ "$list_answer" =~ ^[0-9]+\ $1\ 0$ ]]
 }
 
-e2e_start "$program/Murivale.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "Murivale" 60
-choice=$E2E_WINDOW
-choice_client "$choice"
-wait_buttons_back 60
+start_by_hand 60
 e2e_click $((client_x + 80)) $((client_y + 84))   # "Select Custom Background"
 shows_browser() {
   local id bw

@@ -12,15 +12,6 @@ e2e_init "$@"
 
 runs=${E2E_LOGON_RUNS:-12}
 
-configure() { # FOLDER: the configuration for the pictures in FOLDER (a Unix path)
-  reg_import <<EOF
-[$(reg_section "$MURIVALE_KEY")]
-"FolderPath"=$(reg_sz "$(e2e_win_path "$1")\\")
-"BaseFile"=$(reg_sz "$(e2e_win_path "$base")")
-"CurrentFile"=""
-EOF
-}
-
 # logon_unseen NAME: one logon run under watch; it must end with exit code 0 and no window may
 # have been mapped meanwhile.
 logon_unseen() {

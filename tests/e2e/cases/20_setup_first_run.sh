@@ -11,13 +11,7 @@ e2e_init "$@"
 
 # --- The case ---------------------------------------------------------------------------------
 
-export USER=ann
-e2e_display 1024x768
-setup_prefix winxp
-probe_build
-drive_c=$(e2e_drive_c)
-programs=$drive_c/Tools/Murivale
-install_programs "$programs"
+setup_begin winxp 'C:\Tools\Murivale'
 
 # C:\ as the first run finds it: five image names of every kind and letter case, and files
 # that do not count: other kinds, a hidden image, an image in a subfolder.
@@ -32,11 +26,7 @@ assert_eq "" "$(reg_snapshot | grep REG_)" "configuration before the first run"
 
 # First run: the folder tree shows C:\, the count is that of C:\, the box is unchecked.
 t0=$SECONDS
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 e2e_screenshot first-run
 dir=$(dir_list)
 assert_eq "sel=0" "$(cut -f5 <<<"$dir")" "highlighted entry of the folder tree"
@@ -58,11 +48,7 @@ assert_eq "$expected_first" "$(reg_snapshot)" "registry after Cancel"
 e2e_log "first run and Cancel took $((SECONDS - t0)) s"
 
 # Next start: RunOnStartup "0" is read as it stands; the box stays unchecked.
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 assert_eq "unchecked" "$(startup_box)" "logon box with RunOnStartup 0"
 
 # The About box: its title and text; Enter closes it and the setup window stays open.

@@ -11,14 +11,7 @@ e2e_init "$@"
 
 # --- The case ---------------------------------------------------------------------------------
 
-export USER=ann
-e2e_display 1024x768
-setup_prefix winxp
-probe_build
-drive_c=$(e2e_drive_c)
-programs=$drive_c/Tools/Murivale
-program_folder='C:\Tools\Murivale'
-install_programs "$programs"
+setup_begin winxp 'C:\Tools\Murivale'
 
 # The pictures: the samples in C:\Images\Holiday Pictures, beside a folder of other things.
 pictures=$drive_c/Images/Holiday\ Pictures
@@ -43,11 +36,7 @@ e2e_reg_set "$DESKTOP_KEY" Wallpaper "$profile_win\\Wallpapers\\Old Checkers.bmp
 # The setup, as a user does it: open Images with the keyboard, Holiday Pictures with a
 # double-click, tick the logon box, save.
 t0=$SECONDS
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 e2e_focus "$win"
 focus_dir_list
 open_entry Images
@@ -103,21 +92,7 @@ desktop_shot() { # NAME PICTURE: a fresh desktop as at logon, and its screenshot
   wineserver -w >/dev/null 2>&1
 }
 desktop_shot desktop-before-logon "$old_wallpaper"
-t0=$SECONDS
-e2e_start_desktop 1024x768 "$PROBE" runlogon "${RUN_KEY#HKCU\\}" "$RUN_VALUE"
-e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
-e2e_log "the logon run took $((SECONDS - t0)) s"
-assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
-wineserver -w >/dev/null 2>&1
-
-wallpaper="$program_folder\\ann${WALLPAPER_SUFFIX}"
-assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper"
-assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper "$wallpaper"
-current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
-chosen=${current#C:\\Images\\Holiday Pictures\\}
-[ "$chosen" != "$current" ] && [[ " ${samples[*]} " == *" $chosen "* ]] ||
-  e2e_fail "CurrentFile after the logon run names no picture of the folder: '$current'"
-e2e_log "the logon run chose $chosen"
+logon_run 'C:\Images\Holiday Pictures'
 assert_reg "$MURIVALE_KEY" BaseFile "$base_file"
 assert_reg "$RUN_KEY" "$RUN_VALUE" "$program_folder\\Murivale.exe /p %1"
 converted=$programs/ann${WALLPAPER_SUFFIX}

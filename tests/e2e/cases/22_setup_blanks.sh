@@ -11,16 +11,9 @@ e2e_init "$@"
 
 # --- The case ---------------------------------------------------------------------------------
 
-export USER=ann
-e2e_display 1024x768
-setup_prefix winxp
+setup_begin winxp 'C:\Program Files\Murivale Test'
 # The same prefix reporting Windows 2000, the other system of the 2000 family.
 e2e_reg_set 'HKCU\Software\Wine' Version win2k
-probe_build
-drive_c=$(e2e_drive_c)
-programs="$drive_c/Program Files/Murivale Test"
-program_folder='C:\Program Files\Murivale Test'
-install_programs "$programs"
 logon_command="\"$program_folder\\Murivale.exe\" /p %1"
 
 pictures=$drive_c/Wallpapers
@@ -46,11 +39,7 @@ same_picture() {
 
 # First save: the folder, the logon box, Accept and Save.
 t0=$SECONDS
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 e2e_focus "$win"
 focus_dir_list
 open_entry Wallpapers
@@ -73,31 +62,14 @@ assert_reg "$RUN_KEY" "$RUN_VALUE" "$logon_command"
 same_picture "$programs/ann${BASE_SUFFIX}" "$E2E_REPO/samples/night-grid.jpeg" "the base bitmap"
 
 # The logon, from the entry exactly as stored.
-t0=$SECONDS
-e2e_start_desktop 1024x768 "$PROBE" runlogon "${RUN_KEY#HKCU\\}" "$RUN_VALUE"
-e2e_wait_exit "$E2E_LAST_PID" 90 >/dev/null
-e2e_log "the logon run took $((SECONDS - t0)) s"
-assert_contains "$(tr -d '\r' <"$E2E_LAST_LOG")" "exit 0" "the logon command (log $(basename "$E2E_LAST_LOG"))"
-wineserver -w >/dev/null 2>&1
-wallpaper="$program_folder\\ann${WALLPAPER_SUFFIX}"
-assert_reg "$DESKTOP_KEY" Wallpaper "$wallpaper"
-assert_reg "$SHELL_WALLPAPER_KEY" Wallpaper "$wallpaper"
-current=$(e2e_reg_query "$MURIVALE_KEY" CurrentFile) || e2e_fail "CurrentFile is missing after the logon run"
-chosen=${current#C:\\Wallpapers\\}
-[ "$chosen" != "$current" ] && [[ " ${samples[*]} " == *" $chosen "* ]] ||
-  e2e_fail "CurrentFile after the logon run names no picture of the folder: '$current'"
-e2e_log "the logon run chose $chosen"
+logon_run 'C:\Wallpapers'
 same_picture "$programs/ann${WALLPAPER_SUFFIX}" "$E2E_REPO/samples/$chosen" "the converted wallpaper"
 
 # Second save, now with Murivale's own bitmap on the desktop: the window opens on the configured
 # folder with the box checked; unchecked and saved, the base bitmap is made from the picture that
 # bitmap came from, CurrentFile stays, RunOnStartup becomes "0" and the logon entry goes.
 t0=$SECONDS
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 assert_eq "Wallpapers" "$(dir_highlighted)" "folder shown when the window opens"
 assert_eq "${#samples[@]}" "$(image_count)" "count of the configured folder"
 assert_eq "checked" "$(startup_box)" "logon box with RunOnStartup 1"

@@ -11,14 +11,7 @@ e2e_init "$@"
 
 # --- The case ---------------------------------------------------------------------------------
 
-export USER=ann
-e2e_display 1024x768
-setup_prefix winxp
-probe_build
-drive_c=$(e2e_drive_c)
-programs=$drive_c/Tools/Murivale
-program_folder='C:\Tools\Murivale'
-install_programs "$programs"
+setup_begin winxp 'C:\Tools\Murivale'
 base_file="$program_folder\\ann${BASE_SUFFIX}"
 logon_command="$program_folder\\Murivale.exe /p %1"
 
@@ -37,11 +30,7 @@ e2e_reg_set "$RUN_KEY" Murivale "$logon_command"
 # Opening writes nothing: the window shows C:\ with the box as stored (checked), and every value
 # stays as it was until a save.
 t0=$SECONDS
-e2e_start "$programs/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$SETUP_TITLE"
-win=$E2E_WINDOW
-wait_for "the image count" eval 'test -n "$(image_count)"'
+setup_open
 e2e_screenshot opened-after-folder-gone
 assert_eq 'C:\' "$(dir_highlighted)" "folder shown when the configured one is gone"
 assert_eq "checked" "$(startup_box)" "logon box as stored"

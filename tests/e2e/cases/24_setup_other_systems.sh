@@ -11,13 +11,7 @@ e2e_init "$@"
 
 # --- The case ---------------------------------------------------------------------------------
 
-export USER=ann
-e2e_display 1024x768
-setup_prefix winxp
-probe_build
-drive_c=$(e2e_drive_c)
-programs=$drive_c/Tools/Murivale
-install_programs "$programs"
+setup_begin winxp 'C:\Tools\Murivale'
 mkdir -p "$drive_c/Pictures" "$drive_c/Old"
 cp "$E2E_REPO/samples/sunrise.jpg" "$E2E_REPO/samples/rings.dib" "$drive_c/Pictures/"
 cp "$E2E_REPO/samples/checkers.bmp" "$drive_c/Old/"
@@ -27,11 +21,7 @@ general="$SHELL_WALLPAPER_KEY"
 save_on() {
   local t0=$SECONDS
   e2e_reg_set 'HKCU\Software\Wine' Version "$1"
-  e2e_start "$programs/Tessaban.exe"
-  pid=$E2E_LAST_PID
-  e2e_wait_window "$SETUP_TITLE"
-  win=$E2E_WINDOW
-  wait_for "the image count" eval 'test -n "$(image_count)"'
+  setup_open
   e2e_focus "$win"
   if [ "$(dir_highlighted)" != Pictures ]; then
     focus_dir_list

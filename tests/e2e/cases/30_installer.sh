@@ -25,9 +25,7 @@ case "$E2E_WINEARCH" in
   *) expected_pe='PE32\+ executable' ;;
 esac
 
-e2e_display 1024x768
-e2e_prefix winxp
-e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+e2e_setup winxp
 installer_locations
 
 run_key="$RUN_KEY"
@@ -67,10 +65,8 @@ folder="C:\\users\\$user\\Pictures\\Walls\\"
 save_in_tessaban() {
   e2e_reg_set "$config_key" FolderPath "$folder"
   wineserver -w
-  e2e_start "$(unix_path "$1\\Tessaban.exe")"
-  local pid=$E2E_LAST_PID
-  e2e_wait_window "$tessaban_title"
-  local win=$E2E_WINDOW unticked
+  local pid win unticked
+  e2e_open "$tessaban_title" "$(unix_path "$1\\Tessaban.exe")"
   e2e_wait_painted "$win" 30
   unticked=$(e2e_region_sum $(e2e_window_geometry "$win")) || e2e_fail "cannot read the screen"
   e2e_keys "$win" alt+r

@@ -75,13 +75,11 @@ for dpi in 96 120 144; do
   wineserver -w
 
   # The choice window.
-  e2e_start "$program_dir/Murivale.exe"
-  pid=$E2E_LAST_PID
-  e2e_wait_window Murivale
+  e2e_open Murivale "$program_dir/Murivale.exe"
   # The browser is made (hidden) during start-up and has the same title: once start-up has
   # settled (the choice window has painted and holds still), the one window shown is the
   # choice window.
-  e2e_wait_painted "$E2E_WINDOW" 30
+  e2e_wait_painted "$win" 30
   choice=$(e2e_find_window Murivale)
   [ "$(echo "$choice" | wc -w)" == 1 ] ||
     e2e_fail "at $dpi dpi, $(echo "$choice" | wc -w) windows titled Murivale are shown after start-up"
@@ -117,10 +115,8 @@ for dpi in 96 120 144; do
   wineserver -w
 
   # Tessaban.
-  e2e_start "$program_dir/Tessaban.exe"
-  pid=$E2E_LAST_PID
-  e2e_wait_window 'Tessaban - Setup Program for Murivale'
-  tessaban=$E2E_WINDOW
+  e2e_open 'Tessaban - Setup Program for Murivale' "$program_dir/Tessaban.exe"
+  tessaban=$win
   e2e_wait_painted "$tessaban" 30
   read -r _ _ tw th <<<"$(e2e_window_geometry "$tessaban")"
   want_w=$(px "${tessaban_twips[0]}" "$dpi")

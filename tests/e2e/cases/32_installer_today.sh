@@ -16,9 +16,7 @@ e2e_init "$@"
 . "$(dirname "${BASH_SOURCE[0]}")/../installer_helpers.sh"
 installer_find
 
-e2e_display 1024x768
-e2e_prefix win10
-e2e_reg_set 'HKCU\Software\Wine\X11 Driver' Managed N
+e2e_setup win10
 layers='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
 config_key="$MURIVALE_KEY"
 tessaban_title='Tessaban - Setup Program for Murivale'
@@ -53,10 +51,8 @@ folder="C:\\users\\$user\\Pictures\\Walls\\"
 # Tessaban, which runs without the layer, keeps the picture on the desktop as the default.
 e2e_reg_set "$config_key" FolderPath "$folder"
 wineserver -w
-e2e_start "$dir_unix/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "$tessaban_title"
-e2e_keys "$E2E_WINDOW" alt+s
+e2e_open "$tessaban_title" "$dir_unix/Tessaban.exe"
+e2e_keys "$win" alt+s
 e2e_wait_no_window "$tessaban_title" 20
 e2e_wait_exit "$pid" 20 >/dev/null || true
 wineserver -w
@@ -80,11 +76,8 @@ e2e_log "the logon run applied $current"
 cp "$E2E_REPO/samples/sunrise.jpg" "$themes/TranscodedWallpaper"
 
 # "Use Default Background" (the second button) shows the user's own picture again.
-e2e_start "$dir_unix/Murivale.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window "Murivale"
-choice=$E2E_WINDOW
-read -r x y w h <<<"$(e2e_window_geometry "$choice")"
+e2e_open Murivale "$dir_unix/Murivale.exe"
+read -r x y w h <<<"$(e2e_window_geometry "$win")"
 border=$(((w - 161) / 2))
 e2e_click $((x + border + 80)) $((y + h - 137 - border + 8 + 32 + 12))
 e2e_wait_exit "$pid" 30

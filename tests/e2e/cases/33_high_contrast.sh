@@ -22,10 +22,8 @@ mkdir -p "$program_dir"
 cp "$E2E_DIST/Tessaban.exe" "$program_dir/"
 # The window opens on C:\; with two images there its count is drawn in the scheme's text colour.
 cp "$E2E_REPO/samples/"*.jpg "$(e2e_drive_c)/" 2>/dev/null || e2e_fail "no sample images"
-e2e_start "$program_dir/Tessaban.exe"
-pid=$E2E_LAST_PID
-e2e_wait_window 'Tessaban - Setup Program for Murivale'
-window=$E2E_WINDOW
+e2e_open 'Tessaban - Setup Program for Murivale' "$program_dir/Tessaban.exe"
+window=$win
 read -r x y w h <<<"$(e2e_window_geometry "$window")"
 # The client area is 5415 x 3855 twips, 361 x 257 pixels at 96 dpi, below the caption.
 border=$(((w - 361) / 2))
