@@ -158,7 +158,10 @@ void RemoveLeftTemporaries(const std::wstring& path, bool setAsideOnly = false) 
             if (!setAsideOnly && !WriterMayRun(*writer, found.created)) base::win32::DeleteFileT(SystemPath(left));
         } else if (const auto setter = SetAsideWriterOf(fileName, found.name)) {
             if (setAsideOnly && *setter == ::GetCurrentProcessId()) continue;
-            if (WriterMayRun(*setter, found.created)) continue;
+            // A file set aside keeps the times of the old file, not those of its new name: any
+            // process with the writer's number counts as the writer.
+            constexpr FILETIME kAnyTime{0xFFFFFFFFu, 0x7FFFFFFFu};
+            if (WriterMayRun(*setter, kAnyTime)) continue;
             if (IsMissing(path)) {
                 base::win32::MoveFileT(SystemPath(left), SystemPath(path));
             } else if (!setAsideOnly) {
