@@ -24,12 +24,20 @@ struct ByteSpan {
 
 namespace fs {
 
-std::vector<std::uint8_t> ReadFile(const std::wstring& path);  // throws FileError
-// Writes `bytes` to a temporary file beside `path`, then replaces `path` with it in one step.
+// Throws FileError. A missing file whose replacement was cut off between its two steps (see
+// WriteFileAtomic) is first put back in its place, so that it reads as it was.
+std::vector<std::uint8_t> ReadFile(const std::wstring& path);
+// Writes `bytes` to a temporary file beside `path`, then replaces `path` with it: in one step
+// where the system can; on Windows 95, 98 and Me by moving the old file aside, the new one in,
+// and deleting the old one (the old one goes back on a failure). Either way `path` is never
+// half-written, and a whole file has its name or lies beside it at every moment.
 // First it removes what earlier writes of `path` left behind when their process was ended in
 // the middle (a forced log-off, a power cut): the temporary files of `path` (named as
-// TemporaryPathFor gives) whose writing process no longer runs and that nobody holds open. A
-// temporary file of a process that still runs is left alone, and so is every other file.
+// TemporaryPathFor gives) whose writing process no longer runs and that nobody holds open, and
+// (on Windows, which replaces in two steps where it must) the replaced files that such writes
+// set aside (SetAsidePathFor): one of them takes the name again when `path` is missing, the
+// others are deleted. What a process that still runs wrote is left alone, and so is every
+// other file.
 void WriteFileAtomic(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 // As WriteFileAtomic, for a file made of `parts` one after the other. Each part is written from
 // where it lies, in chunks of bounded size: no copy of the whole file is made.
@@ -44,6 +52,15 @@ std::wstring TemporaryPathFor(const std::wstring& path, std::uint32_t processId,
 // wrote it; otherwise nothing.
 std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
                                                const std::wstring& candidate);
+// Where a replacement that cannot be made in one step (Windows 95, 98 and Me have no call that
+// replaces a file) keeps the file it replaces until the new one has its name:
+// "<path>.<process id>-<serial>.old.tmp", the serial that of the write's temporary file. Should
+// the write be cut off while the name is free, the next write of `path` puts this file back.
+std::wstring SetAsidePathFor(const std::wstring& path, std::uint32_t processId,
+                             std::uint32_t serial);
+// As TemporaryWriterOf, for the names SetAsidePathFor gives (which it does not recognise).
+std::optional<std::uint32_t> SetAsideWriterOf(const std::wstring& fileName,
+                                              const std::wstring& candidate);
 bool FolderExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 

@@ -11,6 +11,8 @@ namespace {
 
 constexpr wchar_t kSuffix[] = L".tmp";
 constexpr std::size_t kSuffixLength = 4;
+constexpr wchar_t kSetAside[] = L".old";  // before kSuffix
+constexpr std::size_t kSetAsideLength = 4;
 
 // The decimal number that fills `text` exactly (digits only, no sign, fits 32 bits).
 std::optional<std::uint32_t> WholeNumber(const std::wstring& text) {
@@ -47,6 +49,25 @@ std::optional<std::uint32_t> TemporaryWriterOf(const std::wstring& fileName,
     const auto process = WholeNumber(middle.substr(0, dash));
     if (!process || !WholeNumber(middle.substr(dash + 1))) return std::nullopt;
     return process;
+}
+
+std::wstring SetAsidePathFor(const std::wstring& path, std::uint32_t processId,
+                             std::uint32_t serial) {
+    std::wstring name = TemporaryPathFor(path, processId, serial);
+    name.insert(name.size() - kSuffixLength, kSetAside);
+    return name;
+}
+
+std::optional<std::uint32_t> SetAsideWriterOf(const std::wstring& fileName,
+                                              const std::wstring& candidate) {
+    const std::size_t tail = kSetAsideLength + kSuffixLength;
+    if (candidate.size() < tail ||
+        !base::EqualsIgnoringCase(candidate.substr(candidate.size() - tail, kSetAsideLength), kSetAside)) {
+        return std::nullopt;
+    }
+    std::wstring temporary = candidate;
+    temporary.erase(candidate.size() - tail, kSetAsideLength);
+    return TemporaryWriterOf(fileName, temporary);
 }
 
 }  // namespace tk::fs

@@ -6,7 +6,8 @@
 #      32-bit build's libraries and objects to the 98 dispatch rule too), builds the release
 #      installer into dist/ and the Windows 98 test shim (tests/win98);
 #   4. native unit tests, the same under AddressSanitizer/UBSan, and the Win32 backend tests
-#      in Wine for both Windows builds (the 32-bit one through WoW64);
+#      in Wine for both Windows builds (the 32-bit one through WoW64; its file tests once more
+#      with the 98 test shim attached, CTest wine98.FilesWine);
 #   5. the end-to-end cases (tests/e2e) against dist/x64 and against dist/x86, both with the
 #      windows-x64 build's probe (tests/e2e/probe).
 # The Windows builds come first; then three branches run side by side: the native builds and

@@ -76,9 +76,9 @@ using GdiObjectTraits = NullHandleTraits<GdiType, ::DeleteObject>;
 using UniqueHKey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
 // Kernel objects that are null when there is none: mutexes, events, processes.
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, ::CloseHandle>>;
-// A file from CreateFileW.
+// A file from CreateFileT (or CreateFile).
 using UniqueFile = UniqueHandle<InvalidValueHandleTraits<::CloseHandle>>;
-// A search from FindFirstFileExW.
+// A search from FindFirstFileT (or FindFirstFile).
 using UniqueFind = UniqueHandle<InvalidValueHandleTraits<::FindClose>>;
 // Memory from GlobalAlloc.
 using UniqueGlobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;

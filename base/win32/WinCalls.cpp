@@ -224,6 +224,18 @@ BOOL MoveFileT(const std::wstring& from, const std::wstring& to) {
     return ::MoveFileA(Narrow(from).c_str(), Narrow(to).c_str());
 }
 
+BOOL MoveFileExT(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    if (!IsWin9x()) return ::MoveFileExW(from.c_str(), to.c_str(), flags);
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+
+BOOL GetProcessTimesT(HANDLE process, FILETIME* created, FILETIME* exited, FILETIME* kernel, FILETIME* user) {
+    if (!IsWin9x()) return ::GetProcessTimes(process, created, exited, kernel, user);
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+
 DWORD GetFileAttributesT(const std::wstring& path) {
     if (!IsWin9x()) return ::GetFileAttributesW(path.c_str());
     return ::GetFileAttributesA(Narrow(path).c_str());

@@ -50,6 +50,12 @@ HANDLE CreateFileT(const std::wstring& path, DWORD access, DWORD share, DWORD di
 BOOL DeleteFileT(const std::wstring& path);
 // MoveFile: never replaces an existing file.
 BOOL MoveFileT(const std::wstring& from, const std::wstring& to);
+// MoveFileEx. Windows 95, 98 and Me have only a stub of it, which is not called: there it fails
+// at once with ERROR_CALL_NOT_IMPLEMENTED, as the stub would.
+BOOL MoveFileExT(const std::wstring& from, const std::wstring& to, DWORD flags);
+// GetProcessTimes; on 9x, where it is only a stub, it fails so too, without calling it.
+BOOL GetProcessTimesT(HANDLE process, FILETIME* created, FILETIME* exited, FILETIME* kernel,
+                      FILETIME* user);
 DWORD GetFileAttributesT(const std::wstring& path);
 // The full path; empty on failure.
 std::wstring GetFullPathNameT(const std::wstring& path);

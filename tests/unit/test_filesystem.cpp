@@ -140,6 +140,25 @@ TEST(TemporaryFiles, NamesCarryTheWriterAndAreRecognisedOnlyForTheirOwnFile) {
     }
 }
 
+// The old file a two-step replacement sets aside has a name of its own, told apart from the
+// new file's both ways, so that it is put back rather than deleted as a half-written one.
+TEST(TemporaryFiles, SetAsideNamesAreToldApartFromTheNewFilesNames) {
+    const std::wstring name = L"alice_Wallpaper.bmp";
+    const std::wstring aside = L"alice_Wallpaper.bmp.1234-7.old.tmp";
+    EXPECT_EQ(tk::fs::SetAsidePathFor(L"C:\\P\\" + name, 1234, 7), L"C:\\P\\" + aside);
+    EXPECT_EQ(tk::fs::SetAsideWriterOf(name, aside), 1234u);
+    EXPECT_EQ(tk::fs::SetAsideWriterOf(name, L"ALICE_WALLPAPER.BMP.4294967295-1.OLD.TMP"), 4294967295u);
+    EXPECT_EQ(tk::fs::TemporaryWriterOf(name, aside), std::nullopt);
+    EXPECT_EQ(tk::fs::SetAsideWriterOf(name, L"alice_Wallpaper.bmp.1234-7.tmp"), std::nullopt);
+    for (const wchar_t* other : {L"alice_Wallpaper.bmp.old.tmp", L"alice_Wallpaper.bmp.1234.old.tmp",
+                                 L"alice_Wallpaper.bmp.1234-7.old", L"alice_Wallpaper.bmp.1234-7.older.tmp",
+                                 L"alice_Wallpaper.bmp.1234-7.old.old.tmp", L"bob_Wallpaper.bmp.1234-7.old.tmp",
+                                 L".old.tmp", L"alice_Wallpaper.bmpx.1234-7.old.tmp"}) {
+        EXPECT_EQ(tk::fs::SetAsideWriterOf(name, other), std::nullopt) << Utf8(other);
+        EXPECT_EQ(tk::fs::TemporaryWriterOf(name, other), std::nullopt) << Utf8(other);
+    }
+}
+
 // A write that was cut off leaves its temporary file; the next write of the same file removes
 // it, as long as its writer has ended, and leaves everything else alone.
 TEST_F(FileSystem, AtomicWriteRemovesWhatInterruptedWritesLeftAndNothingElse) {

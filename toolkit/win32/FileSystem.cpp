@@ -1,5 +1,7 @@
-// The file operations on Windows. Paths too long for the classic limit are handed to the
-// system in their "\\?\" form, after being made full and normal (that form is taken literally).
+// The file operations on Windows, through the layer that calls the wide or the 8-bit form of
+// each function (base/win32/WinCalls.h). On the NT family, paths too long for the classic limit
+// are handed to the system in their "\\?\" form, after being made full and normal (that form is
+// taken literally); Windows 95, 98 and Me know no such form and get every path as it is.
 #include "toolkit/win32/Win32Parts.h"
 
 #include "toolkit/FileSystem.h"
@@ -10,14 +12,19 @@
 
 #include "base/Text.h"
 #include "base/win32/Handles.h"
+#include "base/win32/WinCalls.h"
 
 namespace tk::win32 {
 
+using fs::SetAsidePathFor;
+using fs::SetAsideWriterOf;
 using fs::TemporaryPathFor;
 using fs::TemporaryWriterOf;
 
 namespace {
 
+using base::win32::FoundFile;
+using base::win32::IsWin9x;
 using base::win32::UniqueFile;
 using base::win32::UniqueFind;
 
@@ -25,15 +32,8 @@ constexpr std::size_t kRoomForNames = 14;  // a folder path must leave room for 
 constexpr DWORD kChunk = 1u << 20;
 
 std::string SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length != 0 ? std::wstring(text, length) : L"error " + base::DecimalText(error);
-    if (text != nullptr) ::LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
-        message.pop_back();
-    }
+    std::wstring message = base::win32::FormatMessageT(error);
+    if (message.empty()) message = L"error " + base::DecimalText(error);
     return base::ToUtf8(message);
 }
 
@@ -43,18 +43,14 @@ std::string SystemMessage(DWORD error) {
 
 // The form of `path` to hand to the system.
 std::wstring SystemPath(const std::wstring& path) {
-    if (path.size() + kRoomForNames < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD written = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (written == 0 || written >= needed) return path;
-    full.resize(written);
+    if (IsWin9x() || path.size() + kRoomForNames < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    const std::wstring full = base::win32::GetFullPathNameT(path);
+    if (full.empty()) return path;
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
 
-DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(SystemPath(path).c_str()); }
+DWORD Attributes(const std::wstring& path) { return base::win32::GetFileAttributesT(SystemPath(path)); }
 
 bool IsFolderAt(const std::wstring& path) {
     const DWORD attributes = Attributes(path);
@@ -71,28 +67,26 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L"\\" + name;
 }
 
-bool Listed(const WIN32_FIND_DATAW& data) {
-    if ((data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) return false;
-    const std::wstring name = data.cFileName;
-    return name != L"." && name != L"..";
+bool Listed(const FoundFile& found) {
+    if ((found.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) return false;
+    return found.name != L"." && found.name != L"..";
 }
 
-bool IsFolder(const WIN32_FIND_DATAW& data) { return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+bool IsFolder(const FoundFile& found) { return (found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
 // Every visible entry that the system finds for folder\pattern.
 template <typename Visit>
 void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, Visit visit) {
-    WIN32_FIND_DATAW data{};
-    UniqueFind find(::FindFirstFileExW(SystemPath(Join(folder, pattern)).c_str(), FindExInfoStandard, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
+    FoundFile found;
+    UniqueFind find(base::win32::FindFirstFileT(SystemPath(Join(folder, pattern)), found));
     if (!find) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND && IsFolderAt(folder)) return;  // nothing matches
         Fail("Cannot list", folder, error);
     }
     do {
-        if (Listed(data)) visit(data);
-    } while (::FindNextFileW(find.Get(), &data));
+        if (Listed(found)) visit(found);
+    } while (base::win32::FindNextFileT(find.Get(), found));
 }
 
 void WriteAll(HANDLE file, const ByteSpan& bytes, const std::wstring& path) {
@@ -105,14 +99,14 @@ void WriteAll(HANDLE file, const ByteSpan& bytes, const std::wstring& path) {
     }
 }
 
-// A new, uniquely named file beside `path`.
-UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPath) {
+// A new, uniquely named file beside `path`; `serial` is the number in its name.
+UniqueFile CreateTemporaryBeside(const std::wstring& path, std::wstring& tempPath, std::uint32_t& serial) {
     static LONG counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = TemporaryPathFor(path, ::GetCurrentProcessId(),
-                                    static_cast<std::uint32_t>(::InterlockedIncrement(&counter)));
-        UniqueFile file(::CreateFileW(SystemPath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        serial = static_cast<std::uint32_t>(::InterlockedIncrement(&counter));
+        tempPath = TemporaryPathFor(path, ::GetCurrentProcessId(), serial);
+        UniqueFile file(base::win32::CreateFileT(SystemPath(tempPath), GENERIC_WRITE, 0, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_NORMAL));
         if (file) return file;
         if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
             Fail("Cannot create a file beside", path);
@@ -127,7 +121,8 @@ std::uint64_t FileTimeValue(const FILETIME& time) {
 
 // Whether the process `processId` may still be writing a file made at `made`. A process that
 // cannot be opened for lack of rights exists; one that started after the file was made has
-// only inherited the number of the writer, which has ended.
+// only inherited the number of the writer, which has ended. Windows 95, 98 and Me do not tell
+// when a process started: there a running process with the number counts as the writer.
 bool WriterMayRun(DWORD processId, const FILETIME& made) {
     if (processId == ::GetCurrentProcessId()) return false;  // this process writes one at a time
     base::win32::UniqueKernelHandle process(
@@ -135,33 +130,87 @@ bool WriterMayRun(DWORD processId, const FILETIME& made) {
     if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
     if (::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;  // it has ended
     FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return true;
+    if (!base::win32::GetProcessTimesT(process.Get(), &created, &exited, &kernel, &user)) return true;
     return FileTimeValue(created) <= FileTimeValue(made);
 }
 
-// Deletes the temporary files that interrupted writes of `path` left beside it. A file that
+bool IsMissing(const std::wstring& path) {
+    return Attributes(path) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Cleans up after the interrupted writes of `path` whose writer has ended: deletes their
+// temporary files, and of the old files they set aside puts one back when `path` is missing
+// (the write was cut off between its two moves) and deletes the others. A temporary file that
 // its writer still holds open cannot be deleted (it is written without sharing) and stays.
-void RemoveLeftTemporaries(const std::wstring& path) {
+// `setAsideOnly`: only put back a missing file, delete nothing (for a reader, which may run
+// beside a write of this process).
+void RemoveLeftTemporaries(const std::wstring& path, bool setAsideOnly = false) {
     const std::size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
     const std::wstring fileName = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    WIN32_FIND_DATAW data{};
-    UniqueFind find(::FindFirstFileExW(SystemPath(path + L".*.tmp").c_str(), FindExInfoStandard, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
+    FoundFile found;
+    UniqueFind find(base::win32::FindFirstFileT(SystemPath(path + L".*.tmp"), found));
     if (!find) return;
     do {
-        if (IsFolder(data)) continue;
-        const auto writer = TemporaryWriterOf(fileName, data.cFileName);
-        if (!writer || WriterMayRun(*writer, data.ftCreationTime)) continue;
-        ::DeleteFileW(SystemPath(folder + data.cFileName).c_str());
-    } while (::FindNextFileW(find.Get(), &data));
+        if (IsFolder(found)) continue;
+        const std::wstring left = folder + found.name;
+        if (const auto writer = TemporaryWriterOf(fileName, found.name)) {
+            if (!setAsideOnly && !WriterMayRun(*writer, found.created)) base::win32::DeleteFileT(SystemPath(left));
+        } else if (const auto setter = SetAsideWriterOf(fileName, found.name)) {
+            if (setAsideOnly && *setter == ::GetCurrentProcessId()) continue;
+            // A file set aside keeps the times of the old file, not those of its new name: any
+            // process with the writer's number counts as the writer.
+            constexpr FILETIME kAnyTime{0xFFFFFFFFu, 0x7FFFFFFFu};
+            if (WriterMayRun(*setter, kAnyTime)) continue;
+            if (IsMissing(path)) {
+                base::win32::MoveFileT(SystemPath(left), SystemPath(path));
+            } else if (!setAsideOnly) {
+                base::win32::DeleteFileT(SystemPath(left));
+            }
+        }
+    } while (base::win32::FindNextFileT(find.Get(), found));
+}
+
+// Puts the new file at `tempPath` in the place of `path` where the system has no call that
+// replaces a file: the old file is moved aside, the new one in, and the old one deleted. At
+// every moment a whole file has the name or, between the two moves, lies beside it under the
+// name RemoveLeftTemporaries puts back. On a failure the old file goes back in its place.
+void ReplaceInTwoSteps(const std::wstring& tempPath, const std::wstring& path, std::uint32_t serial) {
+    // As the one-step replacement, which refuses a folder or a read-only file in the way.
+    const DWORD attributes = Attributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        Fail("Cannot replace", path, ERROR_ACCESS_DENIED);
+    }
+    const std::wstring aside = SetAsidePathFor(path, ::GetCurrentProcessId(), serial);
+    bool setAside = false;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (!base::win32::MoveFileT(SystemPath(path), SystemPath(aside))) Fail("Cannot replace", path);
+        setAside = true;
+    }
+    if (!base::win32::MoveFileT(SystemPath(tempPath), SystemPath(path))) {
+        const DWORD error = ::GetLastError();
+        // When even that fails, the old file stays beside, for the next write or read to put back.
+        if (setAside) base::win32::MoveFileT(SystemPath(aside), SystemPath(path));
+        Fail("Cannot replace", path, error);
+    }
+    // The replacement is done; an old file that cannot be deleted now goes with the next write.
+    if (setAside) base::win32::DeleteFileT(SystemPath(aside));
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> Win32Files::ReadFile(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const auto open = [&] {
+        return UniqueFile(base::win32::CreateFileT(SystemPath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    };
+    UniqueFile file = open();
+    if (!file && IsWin9x() && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+        // Perhaps a replacement cut off between its two moves: its old file is put back.
+        RemoveLeftTemporaries(path, true);
+        file = open();
+    }
     if (!file) Fail("Cannot open", path);
     // GetFileSize, not its Ex form: the size in two halves, as every Windows has it.
     LARGE_INTEGER size{};
@@ -188,18 +237,21 @@ std::vector<std::uint8_t> Win32Files::ReadFile(const std::wstring& path) {
 void Win32Files::WriteFileAtomic(const std::wstring& path, const std::vector<ByteSpan>& parts) {
     RemoveLeftTemporaries(path);
     std::wstring tempPath;
-    UniqueFile file = CreateTemporaryBeside(path, tempPath);
+    std::uint32_t serial = 0;
+    UniqueFile file = CreateTemporaryBeside(path, tempPath, serial);
     try {
         for (const ByteSpan& part : parts) WriteAll(file.Get(), part, path);
         if (!::FlushFileBuffers(file.Get())) Fail("Cannot write", path);
         file.Reset();
-        if (!::MoveFileExW(SystemPath(tempPath).c_str(), SystemPath(path).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (IsWin9x()) {
+            ReplaceInTwoSteps(tempPath, path, serial);
+        } else if (!base::win32::MoveFileExT(SystemPath(tempPath), SystemPath(path),
+                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             Fail("Cannot replace", path);
         }
     } catch (...) {
         file.Reset();
-        ::DeleteFileW(SystemPath(tempPath).c_str());
+        base::win32::DeleteFileT(SystemPath(tempPath));
         throw;
     }
 }
@@ -216,8 +268,8 @@ std::vector<std::wstring> Win32Files::ListFiles(const std::wstring& folder, cons
     // One pattern is left to the system to filter by; several are matched in one pass over
     // everything. Either way the match on the long name decides (the system's matches its
     // short name too).
-    ForEachEntry(folder, each.size() == 1 ? each[0] : std::wstring(L"*"), [&](const WIN32_FIND_DATAW& data) {
-        if (!IsFolder(data) && WildcardMatchAny(each, data.cFileName)) names.emplace_back(data.cFileName);
+    ForEachEntry(folder, each.size() == 1 ? each[0] : std::wstring(L"*"), [&](const FoundFile& found) {
+        if (!IsFolder(found) && WildcardMatchAny(each, found.name)) names.push_back(found.name);
     });
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
     return names;
@@ -225,8 +277,8 @@ std::vector<std::wstring> Win32Files::ListFiles(const std::wstring& folder, cons
 
 std::vector<std::wstring> Win32Files::ListFolders(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    ForEachEntry(folder, L"*", [&](const WIN32_FIND_DATAW& data) {
-        if (IsFolder(data)) names.emplace_back(data.cFileName);
+    ForEachEntry(folder, L"*", [&](const FoundFile& found) {
+        if (IsFolder(found)) names.push_back(found.name);
     });
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
     return names;
