@@ -149,6 +149,22 @@ for preset in windows-x64 windows-x86; do configure_build "$preset"; done
 ctest_flags=(--no-tests=error --timeout 600)
 windows_built=""
 if [ -n "${ok[build-windows-x64]:-}" ] && [ -n "${ok[build-windows-x86]:-}" ]; then windows_built=1; fi
+# program_sizes EXE...: each shipped program is at most 400 KB (409,600 bytes), the size the
+# programs have always kept to.
+program_sizes() {
+  local exe size rc=0
+  for exe in "$@"; do
+    size=$(stat -c %s "$exe") || return 1
+    if ((size > 409600)); then
+      echo "$exe: $size bytes, more than 400 KB"
+      rc=1
+    else
+      echo "$exe: $size bytes"
+    fi
+  done
+  return "$rc"
+}
+
 if [ -n "$windows_built" ]; then
   step imports python3 "$repo/tools/check-imports.py" \
     "$repo"/dist/x64/Murivale.exe "$repo"/dist/x64/Tessaban.exe \
@@ -178,22 +194,6 @@ else
 fi
 # The Windows 98 test shim (tests/win98), which the x86 end-to-end cases attach to the programs.
 step win98-shim bash "$repo/tests/win98/build.sh"
-
-# program_sizes EXE...: each shipped program is at most 400 KB (409,600 bytes), the size the
-# programs have always kept to.
-program_sizes() {
-  local exe size rc=0
-  for exe in "$@"; do
-    size=$(stat -c %s "$exe") || return 1
-    if ((size > 409600)); then
-      echo "$exe: $size bytes, more than 400 KB"
-      rc=1
-    else
-      echo "$exe: $size bytes"
-    fi
-  done
-  return "$rc"
-}
 
 native_tests() {
   local preset
