@@ -12,7 +12,10 @@ namespace {
 wchar_t LowerChar(wchar_t c) {
     const auto code = static_cast<std::uint32_t>(c);
     if (code > 0xFFFF) return c;
-    const std::uint16_t offset = kFoldOffset[kFoldPage[code >> 8]][code & 0xFF];
+    constexpr std::uint32_t kLeafMask = (1u << kFoldLeafBits) - 1;
+    const std::uint8_t mid = kFoldPage[code >> 8];
+    const std::uint8_t leaf = kFoldMid[mid][(code & 0xFF) >> kFoldLeafBits];
+    const std::uint16_t offset = kFoldLeaf[leaf][code & kLeafMask];
     return static_cast<wchar_t>((code + offset) & 0xFFFF);
 }
 

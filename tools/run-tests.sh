@@ -149,13 +149,31 @@ for preset in windows-x64 windows-x86; do configure_build "$preset"; done
 ctest_flags=(--no-tests=error --timeout 600)
 windows_built=""
 if [ -n "${ok[build-windows-x64]:-}" ] && [ -n "${ok[build-windows-x86]:-}" ]; then windows_built=1; fi
+# program_sizes EXE...: each shipped program is at most 400 KB (409,600 bytes), the size the
+# programs have always kept to.
+program_sizes() {
+  local exe size rc=0
+  for exe in "$@"; do
+    size=$(stat -c %s "$exe") || return 1
+    if ((size > 409600)); then
+      echo "$exe: $size bytes, more than 400 KB"
+      rc=1
+    else
+      echo "$exe: $size bytes"
+    fi
+  done
+  return "$rc"
+}
+
 if [ -n "$windows_built" ]; then
   step imports python3 "$repo/tools/check-imports.py" \
     "$repo"/dist/x64/Murivale.exe "$repo"/dist/x64/Tessaban.exe \
     "$repo"/dist/x86/Murivale.exe "$repo"/dist/x86/Tessaban.exe
+  step sizes program_sizes "$repo"/dist/x64/*.exe "$repo"/dist/x86/*.exe
   step installer "$repo/tools/make-installer.sh"
 else
   skip imports "a Windows build failed"
+  skip sizes "a Windows build failed"
   skip installer "a Windows build failed"
 fi
 # The 32-bit build also runs on Windows 98 SE and Me, where nearly every W function is only a

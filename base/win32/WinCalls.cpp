@@ -90,10 +90,12 @@ BOOL NextUsable(HANDLE search, WIN32_FIND_DATAA& data, FoundFile& found) {
 
 }  // namespace
 
+#ifndef _WIN64
 bool IsWin9x() {
     static const bool win9x = (::GetVersion() & 0x80000000u) != 0;
     return win9x;
 }
+#endif
 
 const CodePage& SystemCodePage() {
     static const AnsiCodePage page;

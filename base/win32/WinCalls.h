@@ -21,8 +21,13 @@
 
 namespace base::win32 {
 
-// Windows 95, 98 or Me (the top bit of GetVersion's answer).
+// Windows 95, 98 or Me (the top bit of GetVersion's answer). They run no 64-bit program, so
+// the 64-bit build has no 8-bit branch at all.
+#ifdef _WIN64
+constexpr bool IsWin9x() { return false; }
+#else
 bool IsWin9x();
+#endif
 // The system's 8-bit code page (CP_ACP).
 const CodePage& SystemCodePage();
 
