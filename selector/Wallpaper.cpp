@@ -78,9 +78,10 @@ void ApplyWallpaper(Program& program, const std::wstring& fileName) {
     SessionState& state = program.state;
     services::WinApi& api = program.api;
     const services::Handle iconView = FindDesktopIconView(api);
-    // The record changes only once the new bitmap is in place, so that a run ended at any moment
-    // (a forced log-off, a power cut) leaves the record naming the picture the bitmap holds. A
-    // change that fails leaves both as they were.
+    // The record changes only once the new bitmap is in place: a run ended before then (a forced
+    // log-off, a power cut) leaves both as they were, and so does a change that fails. The file
+    // and the registry cannot change in one step: a run ended in the moment between the two
+    // leaves the record naming the picture before, until the next change.
     std::wstring wallpaper;
     try {
         if (const auto source = SourceImage(state, fileName)) {
